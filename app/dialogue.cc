@@ -1,0 +1,82 @@
+#include "app/dialogue.h"
+
+#include <cstring>
+#include <string>
+
+#include "app/naming.h"
+#include "records/observation.h"
+#include "textio/freeform_writer.h"
+
+namespace app {
+
+namespace {
+
+void say(Console& con, std::string_view text) { textio::FreeLine(con.lines).text(text).finish(); }
+
+// Reads one reply; returns false after reporting why there is none.
+bool read_reply(Console& con, const textio::Item& item, const char* what) {
+  con.lines.flush();  // the question must be on the screen before we wait
+  textio::Outcome o = con.replies.read({&item, 1});
+  if (o == textio::Outcome::whole) return true;
+  std::string msg;
+  if (o == textio::Outcome::end) {
+    msg = std::string("standard input ended before ") + what + " was given";
+  } else if (con.replies.fault() == textio::Fault::io) {
+    msg = std::string("standard input could not be read: ") + std::strerror(con.replies.io_error());
+  } else if (con.replies.fault() == textio::Fault::out_of_range) {
+    msg = std::string(what) + " is beyond the 32-bit range";
+  } else if (item.kind == textio::Item::Kind::text) {
+    msg = std::string(what) + " is not a proper text (a quote closed in the middle of a word?)";
+  } else {
+    msg = std::string(what) + " is not a whole number";
+  }
+  con.report(msg);
+  return false;
+}
+
+template <typename T>
+std::unique_ptr<T> opened(std::unique_ptr<T> file, int err, Console& con, const char* what,
+                          const std::string& path) {
+  if (file == nullptr)
+    con.report(std::string("cannot open ") + what + " '" + path + "': " + std::strerror(err));
+  return file;
+}
+
+}  // namespace
+
+int start_dialogue(RunState& st, Console& con, textio::FileSystem& fs, OpenFiles& files) {
+  say(con, "vantrel version 0.99");
+  say(con, "Enter the name of the datfile name, e.g. mervo90.all");
+  if (!read_reply(con, textio::Item::text_field(st.root, kNameLength), "the name of the data file"))
+    return kExitDialogue;
+  say(con, "Enter the name of the number of data fields, e.g. 9");
+  if (!read_reply(con, textio::Item::integer_field(st.nval), "the number of data values"))
+    return kExitDialogue;
+
+  FileNames names;
+  std::string refused = derive_names(st, names);
+  if (!refused.empty()) {
+    con.report(refused);
+    return kExitDialogue;
+  }
+  if (st.nval > records::kMaxValues) {
+    con.report(std::to_string(st.nval) + " values per record is more than the " +
+               std::to_string(records::kMaxValues) + " that a record can hold");
+    return kExitDialogue;
+  }
+
+  int err = 0;
+  files.data = opened(fs.open_read(names.data, err), err, con, "data file", names.data);
+  if (files.data == nullptr) return kExitOpenFailed;
+  files.listing = opened(fs.open_write(names.listing, err), err, con, "listing file", names.listing);
+  if (files.listing == nullptr) return kExitOpenFailed;
+  files.trace = opened(fs.open_write(names.trace, err), err, con, "trace file", names.trace);
+  if (files.trace == nullptr) return kExitOpenFailed;
+  return kExitOk;
+}
+
+void announce(const RunState& st, Console& con) {
+  textio::FreeLine(con.lines).text("Reading ").text({st.name, kNameLength}).finish();
+}
+
+}  // namespace app

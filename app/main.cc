@@ -1,0 +1,20 @@
+// vantrel: lists a year of time-stamped observation records with their
+// day-of-year and epoch-day times, and traces where the year has data.
+#include <csignal>
+
+#include "app/console.h"
+#include "app/run.h"
+#include "textio/files.h"
+#include "textio/stream.h"
+
+int main() {
+  // A closed pipe on standard output must not kill the run halfway through
+  // the listing: writes there fail quietly and the files are still completed.
+  std::signal(SIGPIPE, SIG_IGN);
+  textio::FdSource in(0, false);
+  textio::FdSink out(1, false);
+  textio::FdSink err(2, false);
+  app::Console con(in, out, err);
+  textio::DiskFileSystem fs;
+  return app::run(con, fs);
+}

@@ -1,0 +1,154 @@
+#include "app/run.h"
+
+#include <cstring>
+#include <string>
+
+#include "app/dialogue.h"
+#include "app/run_state.h"
+#include "records/listing.h"
+#include "records/timebase.h"
+#include "records/trace.h"
+#include "textio/freeform_reader.h"
+#include "textio/freeform_writer.h"
+#include "textio/output.h"
+
+namespace app {
+
+namespace {
+
+using textio::FreeLine;
+
+void write_points(textio::Output& trace, const records::TracePoint* p, int n) {
+  for (int k = 0; k < n; ++k) FreeLine(trace).real(p[k].time).integer(p[k].state).finish();
+}
+
+// The record as the read left it: month/day/year hour:min and the values.
+void write_record_line(const RunState& st, textio::Output& out) {
+  const records::Observation& r = st.obs;
+  FreeLine line(out);
+  line.integer(r.month).text("/").integer(r.day).text("/").integer(r.year);
+  line.integer(r.hour).text(":").integer(r.min);
+  for (int i = 0; i < st.nval; ++i) line.real(r.val[i]);
+  line.finish();
+}
+
+std::string field_name(std::size_t item) {
+  static const char* const names[] = {"month", "day", "year", "hour", "minute"};
+  if (item < 5) return std::string("the ") + names[item];
+  return "value " + std::to_string(item - 4);
+}
+
+// Why the reader refused the record, for the error report.
+std::string read_fault(const textio::Reader& r, const std::string& data_name) {
+  std::string where = data_name + " line " + std::to_string(r.line()) + ": ";
+  std::string what = field_name(r.fault_item());
+  switch (r.fault()) {
+    case textio::Fault::io:
+      return data_name + " could not be read: " + std::strerror(r.io_error());
+    case textio::Fault::out_of_range:
+      return where + what + " is beyond the range of its kind";
+    case textio::Fault::bad_repeat:
+      return where + "a repeat count of zero stands before " + what;
+    default:
+      return where + what + (r.fault_item() < 5 ? " is not a whole number" : " is not a number");
+  }
+}
+
+// Closes an output file; returns false after reporting a failure.
+bool close_output(textio::Output& out, Console& con, const char* what) {
+  int e = out.close();
+  if (e == 0) return true;
+  con.report(std::string("the ") + what + " could not be written in full: " + std::strerror(e));
+  return false;
+}
+
+}  // namespace
+
+int run(Console& con, textio::FileSystem& fs) {
+  RunState st;
+  OpenFiles files;
+  int status = start_dialogue(st, con, fs, files);
+  if (status != kExitOk) {
+    con.lines.flush();
+    return status;
+  }
+  const std::string_view padded(st.name, kNameLength);
+  const std::string data_name(padded.substr(0, padded.find_last_not_of(' ') + 1));
+  textio::Output listing(*files.listing);
+  textio::Output trace(*files.trace);
+  textio::Reader data(*files.data);
+
+  st.xold = 0.0f;
+  st.gap = 1;
+  announce(st, con);
+
+  // One item list for every record: month, day, year, hour, minute, values.
+  records::Observation& r = st.obs;
+  textio::Item items[5 + records::kMaxValues] = {
+      textio::Item::integer_field(r.month), textio::Item::integer_field(r.day),
+      textio::Item::integer_field(r.year),  textio::Item::integer_field(r.hour),
+      textio::Item::integer_field(r.min)};
+  const int nval = st.nval > 0 ? st.nval : 0;
+  for (int i = 0; i < nval; ++i) items[5 + i] = textio::Item::real_field(r.val[i]);
+  const std::span<const textio::Item> record(items, 5 + static_cast<std::size_t>(nval));
+
+  records::TracePoint points[4];
+  for (;;) {
+    textio::Outcome o = data.read(record);
+    if (o == textio::Outcome::end) {
+      write_points(trace, points, records::trace_close(st.x, st.xold, points));
+      break;
+    }
+    if (o == textio::Outcome::error || !records::month_in_year(r.month)) {
+      FreeLine(con.lines).text("Read error").finish();
+      write_record_line(st, con.lines);
+      if (o == textio::Outcome::error) {
+        con.report(read_fault(data, data_name));
+      } else {
+        con.report(data_name + " line " + std::to_string(data.line() - 1) + ": month " +
+                   std::to_string(r.month) + " is not 1 to 12, so the record has no place in the year");
+      }
+      status = kExitReadError;
+      break;
+    }
+    records::Times t = records::compute_times(r);
+    st.x = t.x;
+    st.bigx = t.bigx;
+    write_points(trace, points, records::trace_record(st.gap, st.x, st.xold, points));
+    if (records::out_of_order(st.x, st.xold)) {
+      FreeLine(con.lines)
+          .text("HEY, ")
+          .real(st.x)
+          .text(" is less than ")
+          .real(st.xold)
+          .text("  ")
+          .integer(r.month)
+          .text("/")
+          .integer(r.day)
+          .text("/")
+          .integer(r.year)
+          .integer(r.hour)
+          .text(":")
+          .integer(r.min)
+          .finish();
+      FreeLine(con.lines).text("DATES OUT OF ORDER").finish();
+      status = kExitOutOfOrder;
+      break;
+    }
+    char* p = listing.reserve(records::kMaxListingChars);
+    listing.commit(p + records::format_listing(p, r, t, st.nval));
+    st.xold = st.x;
+    // A full disk: stop here rather than read the rest of the file for nothing.
+    if (listing.error() != 0 || trace.error() != 0) break;
+  }
+
+  // Every stop flushes and closes what was written; a file that could not be
+  // written in full makes the run fail, whatever ended it.
+  bool listing_ok = close_output(listing, con, "listing file");
+  bool trace_ok = close_output(trace, con, "trace file");
+  if (!listing_ok || !trace_ok) status = kExitWriteFailed;
+  con.lines.flush();
+  return status;
+}
+
+}  // namespace app

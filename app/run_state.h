@@ -1,0 +1,38 @@
+// The run state: every variable of one run, created at the start and living
+// until the stop.
+#pragma once
+
+#include <cstdint>
+
+#include "records/observation.h"
+
+namespace app {
+
+// Length of the name fields root and name.
+constexpr int kNameLength = 32;
+
+// All variables of a run.
+struct RunState {
+  char root[kNameLength] = {};   // reply 1 as typed, blank-padded; all NUL until a reply fills it
+  std::int32_t nval = 10;        // values per record
+  std::int32_t rootl = 0;        // length of the stem of the output names
+  std::int32_t namel = 0;        // length of the typed name
+  char name[kNameLength] = {};   // the data file's name, blank-padded
+  records::Observation obs;      // the current record
+  float x = 0.0f;                // day-of-year time of the current record
+  float bigx = 0.0f;             // epoch-day time of the current record
+  float xold = 0.0f;             // day-of-year time of the last record listed
+  std::int32_t gap = 1;          // 1 until the first record is traced
+};
+
+// Exit statuses of the tool.
+enum ExitStatus : int {
+  kExitOk = 0,           // the data file was read to its end
+  kExitReadError = 1,    // a record could not be read or placed in the year
+  kExitOutOfOrder = 2,   // a record came before the one above it
+  kExitDialogue = 3,     // a reply was missing, unreadable or refused
+  kExitOpenFailed = 4,   // a file could not be opened or created
+  kExitWriteFailed = 5,  // the listing or the trace could not be written in full
+};
+
+}  // namespace app

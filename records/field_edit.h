@@ -1,0 +1,24 @@
+// Fixed-column field editing: one number into a field of fixed width, the way
+// the listing's columns need it.
+#pragma once
+
+#include <cstdint>
+
+namespace records {
+
+// Widest field the editors handle.
+constexpr int kMaxFieldWidth = 16;
+
+// Writes v rounded to d decimals (ties to even, from its exact binary value),
+// right-justified in exactly w characters at out, or w asterisks when it needs
+// more; 1 <= d <= 6, d + 2 <= w <= kMaxFieldWidth. A 0 stands before the point
+// of a value below 1, and a negative value keeps its minus sign even when it
+// rounds to zero.
+void edit_real(char* out, float v, int w, int d);
+
+// Writes v with at least m digits (zeros added on the left) and a minus sign
+// when negative, right-justified in exactly w characters at out, or w
+// asterisks when it needs more; 1 <= m <= w <= kMaxFieldWidth.
+void edit_int(char* out, std::int32_t v, int w, int m);
+
+}  // namespace records

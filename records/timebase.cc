@@ -1,0 +1,39 @@
+#include "records/timebase.h"
+
+namespace records {
+
+namespace {
+
+// Days before each month in a year without a leap day.
+constexpr std::int32_t monthl[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+
+// 32-bit arithmetic on the record's fields wraps as two's complement does,
+// so that any value a file can hold gives a defined result.
+std::int32_t wrap_add(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+std::int32_t wrap_mul(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) * static_cast<std::uint32_t>(b));
+}
+
+}  // namespace
+
+Times compute_times(const Observation& obs) {
+  // Every step is one single-precision operation in this order: the stored
+  // listings were made that way, and any reordering changes the last bit.
+  float t1 = static_cast<float>(wrap_add(wrap_add(obs.day, -1), monthl[obs.month - 1]));
+  float t2 = static_cast<float>(obs.hour) / 24.0f;
+  float t3 = t1 + t2;
+  float t4 = static_cast<float>(obs.min) / 1440.0f;
+  float x = t3 + t4;
+  // The two-digit years know only 1992 and 1996 as leap years.
+  if ((obs.year == 92 || obs.year == 96) && obs.month >= 3) x = x + 1.0f;
+
+  float t5 = static_cast<float>(wrap_mul(wrap_add(obs.year, -89), 365));
+  float bigx = x + t5;
+  if (obs.year > 92) bigx = bigx + 1.0f;
+  if (obs.year > 96) bigx = bigx + 1.0f;
+  return {x, bigx};
+}
+
+}  // namespace records

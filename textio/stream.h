@@ -1,0 +1,83 @@
+// Byte streams under the text layer: where bytes are read from and written to.
+// The run reads and writes only through these, so a whole run can be driven
+// from memory (tests, fuzzing) as well as from files and the terminal.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace textio {
+
+// A sequence of bytes to read, such as the data file or standard input.
+class Source {
+ public:
+  virtual ~Source() = default;
+  // Reads up to n bytes into buf and sets got (0 at the end); returns 0 or an errno value.
+  virtual int read(char* buf, std::size_t n, std::size_t& got) = 0;
+};
+
+// A place bytes are written to, such as the listing file or standard output.
+class Sink {
+ public:
+  virtual ~Sink() = default;
+  // Writes all n bytes; returns 0 or an errno value.
+  virtual int write(const char* p, std::size_t n) = 0;
+  // Releases the sink once everything is written; returns 0 or an errno value.
+  virtual int close() { return 0; }
+};
+
+// A source over an open file descriptor.
+class FdSource : public Source {
+ public:
+  // Reads from fd; closes it on destruction when owned.
+  FdSource(int fd, bool owned) : fd_(fd), owned_(owned) {}
+  ~FdSource() override;
+  FdSource(const FdSource&) = delete;
+  FdSource& operator=(const FdSource&) = delete;
+  int read(char* buf, std::size_t n, std::size_t& got) override;
+
+ private:
+  int fd_;
+  bool owned_;
+};
+
+// A sink over an open file descriptor.
+class FdSink : public Sink {
+ public:
+  // Writes to fd; close() closes it when owned.
+  FdSink(int fd, bool owned) : fd_(fd), owned_(owned) {}
+  ~FdSink() override;
+  FdSink(const FdSink&) = delete;
+  FdSink& operator=(const FdSink&) = delete;
+  int write(const char* p, std::size_t n) override;
+  int close() override;
+
+ private:
+  int fd_;
+  bool owned_;
+};
+
+// A source over bytes held in memory (not copied).
+class MemorySource : public Source {
+ public:
+  // Reads the bytes of data, which must outlive the source.
+  explicit MemorySource(std::string_view data) : data_(data) {}
+  int read(char* buf, std::size_t n, std::size_t& got) override;
+
+ private:
+  std::string_view data_;
+};
+
+// A sink that keeps what is written in a string.
+class MemorySink : public Sink {
+ public:
+  int write(const char* p, std::size_t n) override {
+    text.append(p, n);
+    return 0;
+  }
+  // Everything written so far.
+  std::string text;
+};
+
+}  // namespace textio
