@@ -34,12 +34,8 @@ bool read_reply(Console& con, const textio::Item& item, const char* what) {
   return false;
 }
 
-template <typename T>
-std::unique_ptr<T> opened(std::unique_ptr<T> file, int err, Console& con, const char* what,
-                          const std::string& path) {
-  if (file == nullptr)
-    con.report(std::string("cannot open ") + what + " '" + path + "': " + std::strerror(err));
-  return file;
+void report_open(Console& con, int err, const char* what, const std::string& path) {
+  con.report(std::string("cannot open ") + what + " '" + path + "': " + std::strerror(err));
 }
 
 }  // namespace
@@ -66,12 +62,21 @@ int start_dialogue(RunState& st, Console& con, textio::FileSystem& fs, OpenFiles
   }
 
   int err = 0;
-  files.data = opened(fs.open_read(names.data, err), err, con, "data file", names.data);
-  if (files.data == nullptr) return kExitOpenFailed;
-  files.listing = opened(fs.open_write(names.listing, err), err, con, "listing file", names.listing);
-  if (files.listing == nullptr) return kExitOpenFailed;
-  files.trace = opened(fs.open_write(names.trace, err), err, con, "trace file", names.trace);
-  if (files.trace == nullptr) return kExitOpenFailed;
+  files.data = fs.open_read(names.data, err);
+  if (files.data == nullptr) {
+    report_open(con, err, "data file", names.data);
+    return kExitOpenFailed;
+  }
+  files.listing = fs.open_write(names.listing, err);
+  if (files.listing == nullptr) {
+    report_open(con, err, "listing file", names.listing);
+    return kExitOpenFailed;
+  }
+  files.trace = fs.open_write(names.trace, err);
+  if (files.trace == nullptr) {
+    report_open(con, err, "trace file", names.trace);
+    return kExitOpenFailed;
+  }
   return kExitOk;
 }
 

@@ -1,0 +1,155 @@
+// The built tool run on real files in a scratch folder, with its replies on
+// standard input; outputs compared byte for byte.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class EndToEnd : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("vantrel-e2e-" + std::to_string(::getpid()) + "-" +
+            testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  void put(const std::string& name, const std::string& text) {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+  }
+  std::string get(const std::string& name) {
+    std::ifstream f(dir_ / name, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+  }
+  bool exists(const std::string& name) { return fs::exists(fs::symlink_status(dir_ / name)); }
+
+  // Runs the tool in the scratch folder; stdout and stderr go to files.
+  // tail is put after the command, e.g. a pipe.
+  int run(const std::string& replies, const std::string& tail = "> stdout") {
+    put("replies", replies);
+    std::string cmd = "cd '" + dir_.string() + "' && '" VANTREL_BINARY "' < replies 2> stderr " + tail;
+    int st = std::system(cmd.c_str());
+    return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+  }
+
+  fs::path dir_;
+};
+
+const char* const kYear =
+    "1 1 90 0 0 -5.25 80\n"
+    "1 1 90 0 30 -5.5 81\n"
+    "1 1 90 1 30 -6 82.5\n"
+    "1 1 90 2 31 -6.125 83\n"
+    "2 28 90 23 0 1e2 -0.004\n"
+    "12 31 90 23 17 7.125 900\n";
+
+TEST_F(EndToEnd, AYearThroughTheTool) {
+  put("st90.all.tmp", kYear);
+  EXPECT_EQ(run("st90.all\n2\n"), 0);
+  EXPECT_EQ(get("stdout"),
+            " vantrel version 0.99\n"
+            " Enter the name of the datfile name, e.g. mervo90.all\n"
+            " Enter the name of the number of data fields, e.g. 9\n"
+            " Reading st90.all.tmp                    \n");
+  EXPECT_EQ(get("stderr"), "");
+  EXPECT_EQ(get("st90.jul"),
+            "  0.000  365.000 01-01-1990 00:00    -5.25    80.00\n"
+            "  0.021  365.021 01-01-1990 00:30    -5.50    81.00\n"
+            "  0.062  365.062 01-01-1990 01:30    -6.00    82.50\n"
+            "  0.105  365.105 01-01-1990 02:31    -6.12    83.00\n"
+            " 58.958  423.958 02-28-1990 23:00   100.00    -0.00\n"
+            "364.970  729.970 12-31-1990 23:17     7.12   900.00\n");
+  EXPECT_EQ(get("st90.gap"),
+            " 0.0 1\n"
+            " 0.0625 1\n 0.0625 0\n 0.10486111 0\n 0.10486111 1\n"
+            " 0.10486111 1\n 0.10486111 0\n 58.958332 0\n 58.958332 1\n"
+            " 58.958332 1\n 58.958332 0\n 364.97015 0\n 364.97015 1\n"
+            " 365.0 1\n");
+}
+
+TEST_F(EndToEnd, CrLfAndTabsReadLikeLinesAndBlanks) {
+  put("a.tmp", kYear);
+  ASSERT_EQ(run("a\n2\n"), 0);
+  std::string plain = get("a.jul") + get("a.gap");
+  std::string crlf;
+  for (char c : std::string(kYear)) {
+    if (c == '\n') crlf += "\r\n";
+    else if (c == ' ') crlf += "\t";
+    else crlf += c;
+  }
+  put("a.tmp", crlf);
+  ASSERT_EQ(run("a\r\n2\r\n"), 0);
+  EXPECT_EQ(get("a.jul") + get("a.gap"), plain);
+}
+
+TEST_F(EndToEnd, OutputsOfAnEarlierRunAreReplaced) {
+  put("b.c.tmp", "1 1 90 0 0\n");
+  put("b.jul", std::string(5000, 'x'));
+  put("b.gap", std::string(5000, 'y'));
+  ASSERT_EQ(run("b.c\n0\n"), 0);
+  EXPECT_EQ(get("b.jul"), "  0.000  365.000 01-01-1990 00:00\n");
+  EXPECT_EQ(get("b.gap"), " 0.0 1\n 0.0 1\n 0.0 0\n 365.0 0\n");
+}
+
+TEST_F(EndToEnd, MissingDataFileTouchesNoOutput) {
+  put("gone.jul", "old listing");
+  EXPECT_EQ(run("gone.all\n9\n"), 4);
+  EXPECT_NE(get("stderr").find("cannot open data file 'gone.all.tmp': No such file"),
+            std::string::npos);
+  EXPECT_EQ(get("gone.jul"), "old listing");
+  EXPECT_FALSE(exists("gone.gap"));
+}
+
+TEST_F(EndToEnd, FoldersAreNotFiles) {
+  fs::create_directory(dir_ / "d.tmp");
+  EXPECT_EQ(run("d\n0\n"), 4);
+  EXPECT_NE(get("stderr").find("Is a directory"), std::string::npos);
+  EXPECT_FALSE(exists("d.jul"));
+  put("e.tmp", "1 1 90 0 0\n");
+  fs::create_directory(dir_ / "e.jul");
+  EXPECT_EQ(run("e\n0\n"), 4);
+  EXPECT_NE(get("stderr").find("cannot open listing file 'e.jul'"), std::string::npos);
+}
+
+TEST_F(EndToEnd, FullDiskFailsTheRun) {
+  put("f.tmp", "1 1 90 0 0\n");
+  fs::create_symlink("/dev/full", dir_ / "f.gap");
+  EXPECT_EQ(run("f\n0\n"), 5);
+  EXPECT_NE(get("stderr").find("trace file could not be written in full: No space left"),
+            std::string::npos);
+  EXPECT_EQ(get("f.jul"), "  0.000  365.000 01-01-1990 00:00\n");
+}
+
+TEST_F(EndToEnd, ClosedStandardOutputDoesNotCutTheFiles) {
+  std::string data;
+  for (int d = 1; d <= 28; ++d)
+    for (int h = 0; h < 24; ++h) data += "2 " + std::to_string(d) + " 90 " + std::to_string(h) + " 0 1.5\n";
+  put("g.tmp", data);
+  run("g\n1\n", "| head -c 1 > /dev/null");
+  EXPECT_EQ(get("g.jul").size(), 28u * 24u * 43u);
+  EXPECT_EQ(get("g.gap"), " 0.0 0\n 31.0 0\n 31.0 1\n 58.958332 1\n 58.958332 0\n 365.0 0\n");
+}
+
+TEST_F(EndToEnd, ReadErrorKeepsEveryEarlierRecord) {
+  put("h.tmp", "1 1 90 0 0 1\n1 1 90 0 5 2\n1 1 90 0 10 1e50\n1 1 90 0 15 4\n");
+  EXPECT_EQ(run("h\n1\n"), 1);
+  EXPECT_NE(get("stdout").find(" Read error\n 1/ 1/ 90 0: 10 2.0\n"), std::string::npos);
+  EXPECT_NE(get("stderr").find("h.tmp line 3: value 1 is beyond the range"), std::string::npos);
+  EXPECT_EQ(get("h.jul"),
+            "  0.000  365.000 01-01-1990 00:00     1.00\n"
+            "  0.003  365.003 01-01-1990 00:05     2.00\n");
+}
+
+}  // namespace
