@@ -1,6 +1,6 @@
 # Thin wrapper over the CMake presets, so that each job is one command.
 
-.PHONY: run check test asan clean
+.PHONY: run check test asan fuzz clean
 
 # Build the tool and run it on the bundled sample data in examples/.
 run:
@@ -9,7 +9,7 @@ run:
 
 # Build and pass every test: the optimised build, then the same suite under
 # AddressSanitizer and UndefinedBehaviorSanitizer.
-check: test asan
+check: test asan fuzz
 
 test:
 	cmake --workflow --preset dev
@@ -19,3 +19,14 @@ asan:
 
 clean:
 	rm -rf build
+
+# Build the fuzz targets with clang and run each for FUZZ_SECONDS, starting
+# from the seed corpus; any report fails.
+FUZZ_SECONDS ?= 60
+fuzz:
+	cmake --workflow --preset fuzz
+	for t in reader run; do \
+	  mkdir -p build/fuzz/corpus-$$t && cp fuzz/corpus/$$t/* build/fuzz/corpus-$$t/ && \
+	  build/fuzz/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
+	    -artifact_prefix=build/fuzz/ build/fuzz/corpus-$$t || exit 1; \
+	done

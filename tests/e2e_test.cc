@@ -152,4 +152,63 @@ TEST_F(EndToEnd, ReadErrorKeepsEveryEarlierRecord) {
             "  0.003  365.003 01-01-1990 00:05     2.00\n");
 }
 
+TEST_F(EndToEnd, RepliesThatCannotNameAFileTouchNothing) {
+  struct Case {
+    std::string replies;
+    int status;
+  };
+  const Case cases[] = {
+      {"", 3},
+      {"x.all\n", 3},
+      {"x.all\nten\n", 3},
+      {"x.all\n13\n", 3},
+      {"x.all\n2147483647\n", 3},
+      {"x.all\n99999999999\n", 3},
+      {std::string("x\0y.all\n9\n", 10), 3},
+      {std::string(40, 'a') + ".all\n9\n", 3},
+      {",\n9\n", 3},
+      {"/\n9\n", 3},
+  };
+  put("x.all.tmp", "1 1 90 0 0\n");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.replies);
+    EXPECT_EQ(run(c.replies), c.status);
+    EXPECT_NE(get("stderr").find("vantrel: "), std::string::npos);
+    EXPECT_FALSE(exists("x.jul"));
+    EXPECT_FALSE(exists("x.gap"));
+  }
+  // A count of -2147483648 reads and writes no values.
+  EXPECT_EQ(run("x.all\n-2147483648\n"), 0);
+  EXPECT_EQ(get("x.jul"), "  0.000  365.000 01-01-1990 00:00\n");
+}
+
+#ifndef VANTREL_SANITIZED
+// Lines of any length are read in a fixed amount of memory: a 256 MiB line of
+// blanks and a 64 MiB line of commas, with the address space held to 64 MiB.
+TEST_F(EndToEnd, HugeLinesInSmallMemory) {
+  {
+    std::ofstream f(dir_ / "big.tmp", std::ios::binary);
+    f << "1 1 90 0 0 1\n";
+    std::string blanks(1 << 20, ' ');
+    for (int i = 0; i < 256; ++i) f << blanks;
+    f << "\n1 1 90 0 5 2\n";
+    std::string commas(1 << 20, ',');
+    for (int i = 0; i < 64; ++i) f << commas;
+    f << "\n1 1 90 0 10 3\n";
+  }
+  put("replies", "big\n1\n");
+  std::string cmd = "cd '" + dir_.string() + "' && (ulimit -v 65536 && '" VANTREL_BINARY
+                    "' < replies > stdout 2> stderr)";
+  int st = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(st));
+  EXPECT_EQ(WEXITSTATUS(st), 0) << get("stderr");
+  // The line of commas is a record of empty values: the one above, again.
+  EXPECT_EQ(get("big.jul"),
+            "  0.000  365.000 01-01-1990 00:00     1.00\n"
+            "  0.003  365.003 01-01-1990 00:05     2.00\n"
+            "  0.003  365.003 01-01-1990 00:05     2.00\n"
+            "  0.007  365.007 01-01-1990 00:10     3.00\n");
+}
+#endif
+
 }  // namespace
