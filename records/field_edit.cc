@@ -24,29 +24,42 @@ constexpr std::uint64_t kPow10[] = {1ull,
                                     100000000000000ull,
                                     1000000000000000ull};
 
-// Writes the decimal digits of q, at least m of them, ending just before end;
-// returns where they start.
-char* digits_before(char* end, std::uint64_t q, int m) {
-  char* p = end;
-  do {
-    *--p = static_cast<char>('0' + q % 10);
-    q /= 10;
-  } while (q != 0);
-  while (end - p < m) *--p = '0';
-  return p;
-}
-
 void fill_stars(char* out, int w) { std::memset(out, '*', static_cast<std::size_t>(w)); }
 
-// Places the text from p to end right-justified in the w characters at out.
-void right_justify(char* out, int w, const char* p, const char* end) {
-  auto n = static_cast<int>(end - p);
-  if (n > w) {
-    fill_stars(out, w);
-    return;
+// Writes q's digits (at least m of them; a point before the last d when d > 0)
+// and a minus sign when neg, right-justified in the w characters at out, or
+// asterisks when they do not fit. Right to left, straight into the field.
+constexpr char kPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+template <typename U>
+void put_number(char* out, int w, U q, int m, int d, bool neg) {
+  char* p = out + w;
+  int n = 0;
+  for (; n + 1 < d; n += 2) {  // decimals two at a time: half the divisions
+    const char* pair = kPairs + 2 * (q % 100);
+    *--p = pair[1];
+    *--p = pair[0];
+    q /= 100;
   }
-  std::memset(out, ' ', static_cast<std::size_t>(w - n));
-  std::memcpy(out + (w - n), p, static_cast<std::size_t>(n));
+  for (; n < d; ++n) {
+    *--p = static_cast<char>('0' + q % 10);
+    q /= 10;
+  }
+  if (d > 0) *--p = '.';
+  do {
+    if (p == out) return fill_stars(out, w);
+    *--p = static_cast<char>('0' + q % 10);
+    q /= 10;
+    ++n;
+  } while (q != 0 || n < m);
+  if (neg) {
+    if (p == out) return fill_stars(out, w);
+    *--p = '-';
+  }
+  while (p != out) *--p = ' ';
 }
 
 }  // namespace
@@ -57,8 +70,7 @@ void edit_real(char* out, float v, int w, int d) {
   int biased = static_cast<int>((bits >> 23) & 0xff);
   std::uint32_t frac = bits & 0x7fffff;
   if (biased == 0xff) {  // infinities and NaNs have no decimal form
-    fill_stars(out, w);
-    return;
+    return fill_stars(out, w);
   }
   // v = mant * 2^e exactly, so v * 10^d = mant * 10^d * 2^e: an integer of
   // at most 44 bits times a power of two, whose rounding to an integer is exact.
@@ -87,26 +99,20 @@ void edit_real(char* out, float v, int w, int d) {
     if (rem > half || (rem == half && (q & 1) != 0)) ++q;
   }  // else v * 10^d < 2^44 * 2^-63: far below one half, so q stays 0
 
-  char buf[40];
-  char* end = buf + sizeof buf;
-  char* p = digits_before(end, q, d + 1);
-  // Open a gap for the decimal point before the last d digits.
-  std::memmove(p - 1, p, static_cast<std::size_t>(end - p - d));
-  --p;
-  end[-d - 1] = '.';
-  if (neg) *--p = '-';
-  right_justify(out, w, p, end);
+  // Enough digits to leave no room for the point is too wide whatever the sign.
+  if (q >= kPow10[w - 1]) return fill_stars(out, w);
+  if (q <= 0xffffffffu) {
+    put_number(out, w, static_cast<std::uint32_t>(q), d + 1, d, neg);
+  } else {
+    put_number(out, w, q, d + 1, d, neg);
+  }
 }
 
 void edit_int(char* out, std::int32_t v, int w, int m) {
   auto u = static_cast<std::uint32_t>(v);
   bool neg = v < 0;
   if (neg) u = 0u - u;  // defined for the most negative value too
-  char buf[40];
-  char* end = buf + sizeof buf;
-  char* p = digits_before(end, u, m);
-  if (neg) *--p = '-';
-  right_justify(out, w, p, end);
+  put_number(out, w, u, m, 0, neg);
 }
 
 }  // namespace records

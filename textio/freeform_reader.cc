@@ -126,9 +126,10 @@ struct Reader::Number {
   }
 };
 
-Reader::Reader(Source& src) : src_(src), buf_(new char[kBlockSize]) {
+Reader::Reader(Source& src) : src_(src), buf_(new char[kBlockSize + 1]) {
   pos_ = buf_.get();
   end_ = pos_;
+  *end_ = '\0';
 }
 
 bool Reader::refill() {
@@ -157,6 +158,7 @@ bool Reader::refill() {
     }
     pos_ = buf_.get();
     end_ = pos_ + n;
+    *end_ = '\0';  // the sentinel the fast scans stop at
     if (n > 0) return true;
   }
   return false;
@@ -308,7 +310,50 @@ Reader::Scan Reader::scan_number(Number& num, bool repeat_allowed, bool& is_repe
   return at_separator(true) ? Scan::ok : Scan::error;
 }
 
+// The common token, a plain decimal such as 12 or -3.25 standing well inside
+// the block, read in one pass with no refills. Returns false, with nothing
+// consumed, for anything it does not handle; the general path then reads it.
+bool Reader::fast_number(const Item& item) {
+  // The block ends in a NUL sentinel, which stops every scan below; a token
+  // cut by the block's end stops there and is left to the general path.
+  const char* p = pos_;
+  bool neg = *p == '-';
+  if (*p == '-' || *p == '+') ++p;
+  std::uint64_t m = 0;
+  const char* first = p;
+  while (is_digit(*p)) m = m * 10 + static_cast<unsigned>(*p++ - '0');
+  std::ptrdiff_t digits = p - first;
+  std::ptrdiff_t frac = 0;
+  if (*p == '.') {
+    if (item.kind == Item::Kind::integer) return false;
+    const char* point = ++p;
+    while (is_digit(*p)) m = m * 10 + static_cast<unsigned>(*p++ - '0');
+    frac = p - point;
+  }
+  if (digits + frac == 0 || digits + frac > 19) return false;
+  char c = *p;
+  if (p == end_ || !(c == ' ' || c == '\n' || c == ',' || c == '\t' || c == '/' ||
+                    (c == '\r' && p + 1 != end_ && p[1] == '\n')))
+    return false;
+  if (item.kind == Item::Kind::integer) {
+    if (m > (neg ? 2147483648ull : 2147483647ull)) return false;
+    auto u = static_cast<std::uint32_t>(m);
+    *static_cast<std::int32_t*>(item.target) = static_cast<std::int32_t>(neg ? 0u - u : u);
+  } else {
+    if (m > (1u << 24) || frac > 10) return false;
+    // Both operands are exact floats, so the one division rounds correctly.
+    float v = static_cast<float>(m) / kPow10[frac];
+    *static_cast<float*>(item.target) = neg ? -v : v;
+  }
+  pos_ += p - pos_;
+  return true;
+}
+
 Reader::Scan Reader::read_number_value(std::span<const Item> items, std::size_t& idx) {
+  if (fast_number(items[idx])) {
+    ++idx;
+    return Scan::ok;
+  }
   Number num;
   bool is_repeat = false;
   if (scan_number(num, true, is_repeat) != Scan::ok) return fail(Fault::not_a_number, idx);

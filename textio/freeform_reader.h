@@ -82,7 +82,7 @@ class Reader {
   int skip_blanks();
   void skip_line();
   Scan fail(Fault f, std::size_t item);
-  Scan read_value(std::span<const Item> items, std::size_t& idx);
+  bool fast_number(const Item& item);
   Scan scan_number(Number& num, bool repeat_allowed, bool& is_repeat);
   Scan scan_text(char* out, int& len, int max, bool repeat_allowed, std::uint64_t& repeat);
   Scan read_text_value(std::span<const Item> items, std::size_t& idx);
