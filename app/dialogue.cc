@@ -11,7 +11,9 @@ namespace app {
 
 namespace {
 
-void say(Console& con, std::string_view text) { textio::FreeLine(con.lines).text(text).finish(); }
+void say(Console& con, std::string_view text) {
+  textio::FreeLine(con.lines).text(text).finish();
+}
 
 // Reads one reply; returns false after reporting why there is none.
 bool read_reply(Console& con, const textio::Item& item, const char* what) {

@@ -24,7 +24,8 @@ std::string derive_names(RunState& st, FileNames& names) {
     return "the name of the data file holds a NUL byte";
   st.namel = position_of(root, ' ');
   st.rootl = position_of(root, '.');
-  if (st.namel < 0) return "the name of the data file is too long: it must be shorter than 32 characters";
+  if (st.namel < 0)
+    return "the name of the data file is too long: it must be shorter than 32 characters";
   if (st.namel == 0) return "the name of the data file is empty";
   // With no "." the whole typed name is the stem: mervo90 gives mervo90.jul.
   if (st.rootl < 0) st.rootl = st.namel;

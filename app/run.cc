@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/dialogue.h"
+#include "app/record_feed.h"
 #include "app/run_state.h"
 #include "records/listing.h"
 #include "records/timebase.h"
@@ -39,18 +40,18 @@ std::string field_name(std::size_t item) {
 }
 
 // Why the reader refused the record, for the error report.
-std::string read_fault(const textio::Reader& r, const std::string& data_name) {
-  std::string where = data_name + " line " + std::to_string(r.line()) + ": ";
-  std::string what = field_name(r.fault_item());
-  switch (r.fault()) {
+std::string read_fault(const ReadRecord& r, const std::string& data_name) {
+  std::string where = data_name + " line " + std::to_string(r.line) + ": ";
+  std::string what = field_name(r.fault_item);
+  switch (r.fault) {
     case textio::Fault::io:
-      return data_name + " could not be read: " + std::strerror(r.io_error());
+      return data_name + " could not be read: " + std::strerror(r.io_error);
     case textio::Fault::out_of_range:
       return where + what + " is beyond the range of its kind";
     case textio::Fault::bad_repeat:
       return where + "a repeat count of zero stands before " + what;
     default:
-      return where + what + (r.fault_item() < 5 ? " is not a whole number" : " is not a number");
+      return where + what + (r.fault_item < 5 ? " is not a whole number" : " is not a number");
   }
 }
 
@@ -64,7 +65,7 @@ bool close_output(textio::Output& out, Console& con, const char* what) {
 
 }  // namespace
 
-int run(Console& con, textio::FileSystem& fs) {
+int run(Console& con, textio::FileSystem& fs, bool read_ahead) {
   RunState st;
   OpenFiles files;
   int status = start_dialogue(st, con, fs, files);
@@ -76,25 +77,18 @@ int run(Console& con, textio::FileSystem& fs) {
   const std::string data_name(padded.substr(0, padded.find_last_not_of(' ') + 1));
   textio::Output listing(*files.listing);
   textio::Output trace(*files.trace);
-  textio::Reader data(*files.data);
 
   st.xold = 0.0f;
   st.gap = 1;
   announce(st, con);
 
-  // One item list for every record: month, day, year, hour, minute, values.
+  RecordFeed data(*files.data, st.nval, read_ahead);
   records::Observation& r = st.obs;
-  textio::Item items[5 + records::kMaxValues] = {
-      textio::Item::integer_field(r.month), textio::Item::integer_field(r.day),
-      textio::Item::integer_field(r.year),  textio::Item::integer_field(r.hour),
-      textio::Item::integer_field(r.min)};
-  const int nval = st.nval > 0 ? st.nval : 0;
-  for (int i = 0; i < nval; ++i) items[5 + i] = textio::Item::real_field(r.val[i]);
-  const std::span<const textio::Item> record(items, 5 + static_cast<std::size_t>(nval));
-
   records::TracePoint points[4];
   for (;;) {
-    textio::Outcome o = data.read(record);
+    const ReadRecord& rec = data.next();
+    r = rec.obs;
+    textio::Outcome o = rec.outcome;
     if (o == textio::Outcome::end) {
       write_points(trace, points, records::trace_close(st.x, st.xold, points));
       break;
@@ -103,10 +97,11 @@ int run(Console& con, textio::FileSystem& fs) {
       FreeLine(con.lines).text("Read error").finish();
       write_record_line(st, con.lines);
       if (o == textio::Outcome::error) {
-        con.report(read_fault(data, data_name));
+        con.report(read_fault(rec, data_name));
       } else {
-        con.report(data_name + " line " + std::to_string(data.line() - 1) + ": month " +
-                   std::to_string(r.month) + " is not 1 to 12, so the record has no place in the year");
+        con.report(data_name + " line " + std::to_string(rec.line - 1) + ": month " +
+                   std::to_string(r.month) +
+                   " is not 1 to 12, so the record has no place in the year");
       }
       status = kExitReadError;
       break;

@@ -13,16 +13,16 @@ constexpr int kNameLength = 32;
 
 // All variables of a run.
 struct RunState {
-  char root[kNameLength] = {};   // reply 1 as typed, blank-padded; all NUL until a reply fills it
-  std::int32_t nval = 10;        // values per record
-  std::int32_t rootl = 0;        // length of the stem of the output names
-  std::int32_t namel = 0;        // length of the typed name
-  char name[kNameLength] = {};   // the data file's name, blank-padded
-  records::Observation obs;      // the current record
-  float x = 0.0f;                // day-of-year time of the current record
-  float bigx = 0.0f;             // epoch-day time of the current record
-  float xold = 0.0f;             // day-of-year time of the last record listed
-  std::int32_t gap = 1;          // 1 until the first record is traced
+  char root[kNameLength] = {};  // reply 1 as typed, blank-padded; all NUL until a reply fills it
+  std::int32_t nval = 10;       // values per record
+  std::int32_t rootl = 0;       // length of the stem of the output names
+  std::int32_t namel = 0;       // length of the typed name
+  char name[kNameLength] = {};  // the data file's name, blank-padded
+  records::Observation obs;     // the current record
+  float x = 0.0f;               // day-of-year time of the current record
+  float bigx = 0.0f;            // epoch-day time of the current record
+  float xold = 0.0f;            // day-of-year time of the last record listed
+  std::int32_t gap = 1;         // 1 until the first record is traced
 };
 
 // Exit statuses of the tool.

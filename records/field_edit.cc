@@ -1,6 +1,8 @@
 #include "records/field_edit.h"
 
 #include <bit>
+#include <cfloat>
+#include <cmath>
 #include <cstring>
 
 namespace records {
@@ -24,12 +26,16 @@ constexpr std::uint64_t kPow10[] = {1ull,
                                     100000000000000ull,
                                     1000000000000000ull};
 
+constexpr double kPow10Double[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
+
 constexpr char kPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-void fill_stars(char* out, int w) { std::memset(out, '*', static_cast<std::size_t>(w)); }
+void fill_stars(char* out, int w) {
+  std::memset(out, '*', static_cast<std::size_t>(w));
+}
 
 // Writes q's digits (at least m of them; a point before the last d when d > 0)
 // and a minus sign when neg, right-justified in the w characters at out, or
@@ -62,9 +68,68 @@ inline void put_number(char* out, int w, U q, int m, int d, bool neg) {
   while (p != out) *--p = ' ';
 }
 
+// The eight decimal digits of q < 10^8, leading zeros included, as eight
+// ASCII bytes with the first digit in the lowest byte. Each step splits every
+// lane of the word in two with a multiply-and-shift that is exact for the
+// lane's range, so no digit is looked up and no lane waits on another.
+inline std::uint64_t eight_digits(std::uint32_t q) {
+  // Two lanes of four digits: the first four low, the last four high.
+  std::uint64_t x = (q / 10000) | (std::uint64_t{q % 10000} << 32);
+  // Four lanes of two digits: n / 100 is (n * 5243) >> 19 for n < 43699.
+  std::uint64_t hundreds = ((x * 5243) >> 19) & 0x0000007f0000007full;
+  x = hundreds | ((x - hundreds * 100) << 16);
+  // Eight lanes of one digit: n / 10 is (n * 103) >> 10 for n < 179.
+  std::uint64_t tens = ((x * 103) >> 10) & 0x000f000f000f000full;
+  x = tens | ((x - tens * 10) << 8);
+  return x + 0x3030303030303030ull;
+}
+
+// put_number for a field of at most 9 characters holding q < 10^(w-1) and
+// at least one whole-number digit, with no loop and no branch on the number
+// of digits: all the digits are written at once, then the leading zeros are
+// turned into blanks (and a sign) by a mask. Little-endian machines only.
+inline void put_fixed(char* out, int w, int d, std::uint32_t q, bool neg) {
+  const int iw = w - d - 1;  // room for the sign and the whole-number digits
+  std::uint64_t word = eight_digits(q);
+  char digits[8];
+  std::memcpy(digits, &word, sizeof digits);
+  // The w - 1 digits of the field, first in the lowest byte; zero bytes in
+  // zeros mark the leading zeros, of which one stays before the point.
+  std::uint64_t field = word >> (8 * (9 - w));
+  std::uint64_t zeros = field ^ 0x3030303030303030ull;
+  int lead = zeros == 0 ? 8 : std::countr_zero(zeros) / 8;
+  if (lead > iw - 1) lead = iw - 1;
+  if (neg) {
+    if (lead == 0) return fill_stars(out, w);
+    --lead;
+    std::uint64_t at = std::uint64_t{0xff} << (8 * lead);
+    field = (field & ~at) | (at & 0x2d2d2d2d2d2d2d2dull);  // '-'
+  }
+  std::uint64_t blanks = (std::uint64_t{1} << (8 * lead)) - 1;
+  field = (field & ~blanks) | (blanks & 0x2020202020202020ull);
+  char text[8];
+  std::memcpy(text, &field, sizeof text);
+  std::memcpy(out, text, static_cast<std::size_t>(iw));
+  out[iw] = '.';
+  std::memcpy(out + iw + 1, digits + 8 - d, static_cast<std::size_t>(d));
+}
+
 // The real editor. The listing's field shapes call it with constant w and
 // d, so that each gets a copy with its loops unrolled.
 inline void edit_real_at(char* out, float v, int w, int d) {
+  if constexpr (std::endian::native == std::endian::little && FLT_EVAL_METHOD == 0) {
+    if (w <= 9) {
+      // The common case in a few operations: v * 10^d is exact in double
+      // (24 bits times at most 20), and adding and taking away 2^52 rounds it
+      // to an integer, ties to even, as every IEEE double operation rounds.
+      // NaNs, infinities and values too wide fail the test and go on below.
+      double a = std::fabs(static_cast<double>(v)) * kPow10Double[d];
+      if (a < kPow10Double[w - 1]) {
+        auto q = static_cast<std::uint32_t>((a + 0x1p52) - 0x1p52);
+        if (q < kPow10[w - 1]) return put_fixed(out, w, d, q, std::signbit(v));
+      }
+    }
+  }
   auto bits = std::bit_cast<std::uint32_t>(v);
   bool neg = (bits >> 31) != 0;
   int biased = static_cast<int>((bits >> 23) & 0xff);
@@ -93,7 +158,9 @@ inline void edit_real_at(char* out, float v, int w, int d) {
 
   // Enough digits to leave no room for the point is too wide whatever the sign.
   if (q >= kPow10[w - 1]) return fill_stars(out, w);
-  if (q <= 0xffffffffu) {
+  if (std::endian::native == std::endian::little && w <= 9) {
+    put_fixed(out, w, d, static_cast<std::uint32_t>(q), neg);
+  } else if (q <= 0xffffffffu) {
     put_number(out, w, static_cast<std::uint32_t>(q), d + 1, d, neg);
   } else {
     put_number(out, w, q, d + 1, d, neg);
@@ -109,7 +176,20 @@ void edit_real(char* out, float v, int w, int d) {
   edit_real_at(out, v, w, d);
 }
 
+void edit_reals(char* out, const float* v, int n, int w, int d) {
+  if (w == 9 && d == 2) {  // the listing's value columns
+    for (int i = 0; i < n; ++i) edit_real_at(out + 9 * i, v[i], 9, 2);
+    return;
+  }
+  for (int i = 0; i < n; ++i) edit_real(out + w * i, v[i], w, d);
+}
+
 void edit_int(char* out, std::int32_t v, int w, int m) {
+  if (m == 2 && v >= 0 && v < 100) {  // the listing's dates and times
+    for (int i = 0; i < w - 2; ++i) out[i] = ' ';
+    std::memcpy(out + w - 2, kPairs + 2 * v, 2);
+    return;
+  }
   auto u = static_cast<std::uint32_t>(v);
   bool neg = v < 0;
   if (neg) u = 0u - u;  // defined for the most negative value too

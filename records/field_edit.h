@@ -16,6 +16,10 @@ constexpr int kMaxFieldWidth = 16;
 // rounds to zero.
 void edit_real(char* out, float v, int w, int d);
 
+// Writes the n values at v into n fields of width w side by side, each as
+// edit_real writes it; n <= 0 writes nothing.
+void edit_reals(char* out, const float* v, int n, int w, int d);
+
 // Writes v with at least m digits (zeros added on the left) and a minus sign
 // when negative, right-justified in exactly w characters at out, or w
 // asterisks when it needs more; 1 <= m <= w <= kMaxFieldWidth.

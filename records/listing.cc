@@ -21,7 +21,9 @@ std::size_t format_listing(char* out, const Observation& obs, Times t, std::int3
   edit_int(p + 31, obs.min, 2, 2);
   p += 33;
   int n = std::clamp(nval, 0, kMaxValues);
-  for (int i = 0; i < std::min(n, 10); ++i, p += 9) edit_real(p, obs.val[i], 9, 2);
+  int first = std::min(n, 10);
+  edit_reals(p, obs.val, first, 9, 2);
+  p += 9 * first;
   *p++ = '\n';
   // Past the tenth value the layout starts again on a new line, so the 11th
   // and 12th values take the widths of the two time fields.

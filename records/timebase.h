@@ -15,12 +15,16 @@ struct Times {
 };
 
 // True when month can place a record in the year (1 to 12).
-inline bool month_in_year(std::int32_t month) { return month >= 1 && month <= 12; }
+inline bool month_in_year(std::int32_t month) {
+  return month >= 1 && month <= 12;
+}
 
 // The times of a record whose month is in the year.
 Times compute_times(const Observation& obs);
 
 // True when a record at day-of-year time x may not follow one at xold (equal times pass).
-inline bool out_of_order(float x, float xold) { return x < xold; }
+inline bool out_of_order(float x, float xold) {
+  return x < xold;
+}
 
 }  // namespace records

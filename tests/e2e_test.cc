@@ -16,9 +16,9 @@ namespace {
 class EndToEnd : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("vantrel-e2e-" + std::to_string(::getpid()) + "-" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
+    dir_ =
+        fs::temp_directory_path() / ("vantrel-e2e-" + std::to_string(::getpid()) + "-" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
@@ -39,7 +39,8 @@ class EndToEnd : public testing::Test {
   // tail is put after the command, e.g. a pipe.
   int run(const std::string& replies, const std::string& tail = "> stdout") {
     put("replies", replies);
-    std::string cmd = "cd '" + dir_.string() + "' && '" VANTREL_BINARY "' < replies 2> stderr " + tail;
+    std::string cmd =
+        "cd '" + dir_.string() + "' && '" VANTREL_BINARY "' < replies 2> stderr " + tail;
     int st = std::system(cmd.c_str());
     return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
   }
@@ -104,9 +105,12 @@ TEST_F(EndToEnd, CrLfAndTabsReadLikeLinesAndBlanks) {
   std::string plain = get("a.jul") + get("a.gap");
   std::string crlf;
   for (char c : std::string(kYear)) {
-    if (c == '\n') crlf += "\r\n";
-    else if (c == ' ') crlf += "\t";
-    else crlf += c;
+    if (c == '\n')
+      crlf += "\r\n";
+    else if (c == ' ')
+      crlf += "\t";
+    else
+      crlf += c;
   }
   put("a.tmp", crlf);
   ASSERT_EQ(run("a\r\n2\r\n"), 0);
@@ -154,7 +158,8 @@ TEST_F(EndToEnd, FullDiskFailsTheRun) {
 TEST_F(EndToEnd, ClosedStandardOutputDoesNotCutTheFiles) {
   std::string data;
   for (int d = 1; d <= 28; ++d)
-    for (int h = 0; h < 24; ++h) data += "2 " + std::to_string(d) + " 90 " + std::to_string(h) + " 0 1.5\n";
+    for (int h = 0; h < 24; ++h)
+      data += "2 " + std::to_string(d) + " 90 " + std::to_string(h) + " 0 1.5\n";
   put("g.tmp", data);
   run("g\n1\n", "| head -c 1 > /dev/null");
   EXPECT_EQ(get("g.jul").size(), 28u * 24u * 43u);
@@ -216,8 +221,8 @@ TEST_F(EndToEnd, HugeLinesInSmallMemory) {
     f << "\n1 1 90 0 10 3\n";
   }
   put("replies", "big\n1\n");
-  std::string cmd = "cd '" + dir_.string() + "' && (ulimit -v 65536 && '" VANTREL_BINARY
-                    "' < replies > stdout 2> stderr)";
+  std::string cmd = "cd '" + dir_.string() +
+                    "' && (ulimit -v 65536 && '" VANTREL_BINARY "' < replies > stdout 2> stderr)";
   int st = std::system(cmd.c_str());
   ASSERT_TRUE(WIFEXITED(st));
   EXPECT_EQ(WEXITSTATUS(st), 0) << get("stderr");

@@ -5,9 +5,9 @@
 #include <bit>
 #include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <random>
 #include <string>
 #include <vector>
@@ -23,8 +23,10 @@ using textio::Reader;
 struct Record {
   std::int32_t a = -7, b = -7;
   float x = -7.0f, y = -7.0f;
-  std::vector<Item> items() { return {Item::integer_field(a), Item::integer_field(b),
-                                      Item::real_field(x), Item::real_field(y)}; }
+  std::vector<Item> items() {
+    return {Item::integer_field(a), Item::integer_field(b), Item::real_field(x),
+            Item::real_field(y)};
+  }
 };
 
 struct Case {
@@ -130,26 +132,16 @@ TEST(FreeformReader, TextItems) {
     const char* field;  // 8 characters
   };
   const TextCase cases[] = {
-      {"mervo.al\n", Outcome::whole, "mervo.al"},
-      {"ab\n", Outcome::whole, "ab      "},
-      {"abcdefghijk\n", Outcome::whole, "abcdefgh"},
-      {"ab,cd\n", Outcome::whole, "ab      "},
-      {"ab cd\n", Outcome::whole, "ab      "},
-      {"dir/f.x\n", Outcome::whole, "dir/f.x "},
-      {"'ab cd.e'\n", Outcome::whole, "ab cd.e "},
-      {"'it''s'\n", Outcome::whole, "it's    "},
-      {"'a,b'\n", Outcome::whole, "a,b     "},
-      {"''\n", Outcome::whole, "        "},
-      {"'ab\ncd'\n", Outcome::whole, "abcd    "},
-      {"'ab\r\ncd'\n", Outcome::whole, "abcd    "},
-      {"x.y\r\n", Outcome::whole, "x.y     "},
-      {",\n", Outcome::whole, "????????"},
-      {"/\n", Outcome::whole, "????????"},
-      {"2*\n", Outcome::whole, "????????"},
-      {"1*ab\n", Outcome::whole, "ab      "},
-      {"12ab\n", Outcome::whole, "12ab    "},
-      {"'abc\n", Outcome::end, "????????"},
-      {"", Outcome::end, "????????"},
+      {"mervo.al\n", Outcome::whole, "mervo.al"},    {"ab\n", Outcome::whole, "ab      "},
+      {"abcdefghijk\n", Outcome::whole, "abcdefgh"}, {"ab,cd\n", Outcome::whole, "ab      "},
+      {"ab cd\n", Outcome::whole, "ab      "},       {"dir/f.x\n", Outcome::whole, "dir/f.x "},
+      {"'ab cd.e'\n", Outcome::whole, "ab cd.e "},   {"'it''s'\n", Outcome::whole, "it's    "},
+      {"'a,b'\n", Outcome::whole, "a,b     "},       {"''\n", Outcome::whole, "        "},
+      {"'ab\ncd'\n", Outcome::whole, "abcd    "},    {"'ab\r\ncd'\n", Outcome::whole, "abcd    "},
+      {"x.y\r\n", Outcome::whole, "x.y     "},       {",\n", Outcome::whole, "????????"},
+      {"/\n", Outcome::whole, "????????"},           {"2*\n", Outcome::whole, "????????"},
+      {"1*ab\n", Outcome::whole, "ab      "},        {"12ab\n", Outcome::whole, "12ab    "},
+      {"'abc\n", Outcome::end, "????????"},          {"", Outcome::end, "????????"},
       {"'ab'cd\n", Outcome::error, "????????"},
   };
   for (const TextCase& c : cases) {
@@ -251,9 +243,17 @@ TEST(FreeformReader, RealsRoundLikeStrtof) {
 }
 
 TEST(FreeformReader, RealsAtTheEdgesOfFloat) {
-  const char* texts[] = {"3.4028235e38", "3.4028235677973e38",
-                         "1.4e-45", "7.006492321624085e-46", "7.1e-46", "1.17549435e-38",
-                         "16777217", "16777216.5", "0.1", "1e-10", "123456789012345678901234567890"};
+  const char* texts[] = {"3.4028235e38",
+                         "3.4028235677973e38",
+                         "1.4e-45",
+                         "7.006492321624085e-46",
+                         "7.1e-46",
+                         "1.17549435e-38",
+                         "16777217",
+                         "16777216.5",
+                         "0.1",
+                         "1e-10",
+                         "123456789012345678901234567890"};
   for (const char* t : texts) {
     float got = 0.0f;
     float want = std::strtof(t, nullptr);
@@ -263,3 +263,104 @@ TEST(FreeformReader, RealsAtTheEdgesOfFloat) {
 }
 
 }  // namespace
+
+namespace {
+
+// A plain decimal as loggers write them: a sign sometimes, up to nine digits
+// with the point anywhere among them, or none.
+std::string random_decimal(std::mt19937_64& rng, bool point_allowed) {
+  std::string t;
+  switch (rng() % 4) {
+    case 0:
+      t += '-';
+      break;
+    case 1:
+      if (rng() % 4 == 0) t += '+';
+      break;
+    default:
+      break;
+  }
+  int digits = 1 + static_cast<int>(rng() % 9);
+  int point = point_allowed ? static_cast<int>(rng() % (digits + 2)) : digits + 1;
+  for (int i = 0; i < digits; ++i) {
+    if (i == point) t += '.';
+    t += static_cast<char>('0' + rng() % 10);
+  }
+  if (point == digits) t += '.';
+  return t;
+}
+
+const char* const kSeparators[] = {" ", "\n", "\t", ",", "\r\n", "   ", " , ", "\n\n"};
+
+}  // namespace
+
+// Lists of plain decimals, the tokens the quick scan takes, read in one go
+// across lines and separators of every kind: each value as strtof or strtol
+// gives it, the quick scan and the general path agreeing wherever a token
+// falls (inside a block, or cut by its end).
+TEST(FreeformReader, PlainDecimalsReadExactly) {
+  std::mt19937_64 rng(7);
+  constexpr int kList = 1000;
+  for (int round = 0; round < 2000; ++round) {
+    const bool reals = round % 2 == 0;
+    std::string text;
+    std::vector<std::string> tokens;
+    for (int i = 0; i < kList; ++i) {
+      tokens.push_back(random_decimal(rng, reals));
+      text += tokens.back();
+      text += kSeparators[rng() % std::size(kSeparators)];
+    }
+    std::vector<float> x(kList);
+    std::vector<std::int32_t> n(kList);
+    std::vector<Item> items;
+    for (int i = 0; i < kList; ++i)
+      items.push_back(reals ? Item::real_field(x[i]) : Item::integer_field(n[i]));
+    MemorySource src(text);
+    Reader reader(src);
+    ASSERT_EQ(reader.read(items), Outcome::whole) << text;
+    for (int i = 0; i < kList; ++i) {
+      const char* t = tokens[i].c_str();
+      if (reals) {
+        float want = std::strtof(t, nullptr);
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(x[i]), std::bit_cast<std::uint32_t>(want)) << t;
+      } else {
+        ASSERT_EQ(n[i], std::strtol(t, nullptr, 10)) << t;
+      }
+    }
+  }
+}
+
+// Tokens that look almost like plain decimals, in the middle of a record
+// where the quick scan meets them first.
+TEST(FreeformReader, NearDecimals) {
+  struct Near {
+    const char* token;
+    bool ok;
+    float value;
+  };
+  const Near cases[] = {
+      {".5", true, 0.5f},   {"5.", true, 5.0f},        {"+7", true, 7.0f},    {"-0", true, -0.0f},
+      {"-.5", true, -0.5f}, {"0000001.5", true, 1.5f}, {"1.2.3", false, 0},   {"-.", false, 0},
+      {".", false, 0},      {"+", false, 0},           {"-", false, 0},       {"1-2", false, 0},
+      {"1+", false, 0},     {"--1", false, 0},         {"+-1", false, 0},     {"1..2", false, 0},
+      {"..1", false, 0},    {"1.5a", false, 0},        {"1.5\x01", false, 0}, {"7\xe9", false, 0},
+      {"1.5\r2", false, 0},
+  };
+  for (const Near& c : cases) {
+    SCOPED_TRACE(c.token);
+    std::string text = std::string("1 2 ") + c.token + " 4\n";
+    MemorySource src(text);
+    Reader reader(src);
+    Record r;
+    auto items = r.items();
+    if (c.ok) {
+      ASSERT_EQ(reader.read(items), Outcome::whole);
+      EXPECT_EQ(std::bit_cast<std::uint32_t>(r.x), std::bit_cast<std::uint32_t>(c.value));
+      EXPECT_EQ(r.y, 4.0f);
+    } else {
+      EXPECT_EQ(reader.read(items), Outcome::error);
+      EXPECT_EQ(reader.fault(), textio::Fault::not_a_number);
+      EXPECT_EQ(reader.fault_item(), 2u);
+    }
+  }
+}

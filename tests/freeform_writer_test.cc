@@ -14,7 +14,14 @@ TEST(FreeformWriter, LinesOfTextsAndNumbers) {
   {
     textio::Output out(sink);
     textio::FreeLine(out).text("Read error").finish();
-    textio::FreeLine(out).integer(3).text("/").integer(-4).text("/").integer(90).real(1.5f).finish();
+    textio::FreeLine(out)
+        .integer(3)
+        .text("/")
+        .integer(-4)
+        .text("/")
+        .integer(90)
+        .real(1.5f)
+        .finish();
     textio::FreeLine(out).real(0.0f).integer(0).finish();
     textio::FreeLine(out).text("HEY, ").real(365.0f).text(" x").finish();
     textio::FreeLine(out).real(0.041666668f).real(1e10f).real(-2.5e-7f).finish();

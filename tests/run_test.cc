@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <string>
@@ -49,12 +50,25 @@ struct Result {
   std::string out, err;
 };
 
-Result run(MemoryFiles& fs, const std::string& replies) {
+Result run_once(MemoryFiles& fs, const std::string& replies, bool read_ahead) {
   textio::MemorySource in(replies);
   textio::MemorySink out, err;
   app::Console con(in, out, err);
-  int status = app::run(con, fs);
+  int status = app::run(con, fs, read_ahead);
   return {status, out.text, err.text};
+}
+
+// Runs with the data read ahead in a second thread, as the tool does, and
+// checks that reading in the loop's own thread gives the same run.
+Result run(MemoryFiles& fs, const std::string& replies) {
+  MemoryFiles alone = fs;
+  Result r = run_once(fs, replies, true);
+  Result same = run_once(alone, replies, false);
+  EXPECT_EQ(r.status, same.status);
+  EXPECT_EQ(r.out, same.out);
+  EXPECT_EQ(r.err, same.err);
+  EXPECT_EQ(fs.files, alone.files);
+  return r;
 }
 
 const char* const kBanner =
@@ -162,3 +176,44 @@ TEST(Run, FullDiskIsReportedAndFails) {
 }
 
 }  // namespace
+
+// Enough records to go round the read-ahead's batches several times, with
+// the run stopped early (the reading thread well ahead) or at the end.
+TEST(Run, LongFilesStopWhereTheyShould) {
+  std::string data;
+  const int kRecords = 20000;
+  for (int i = 0; i < kRecords; ++i) {
+    int minute = i % 1440;
+    data += "1 " + std::to_string(1 + i / 1440) + " 90 " + std::to_string(minute / 60) + " " +
+            std::to_string(minute % 60) + " " + std::to_string(i) + ".25\n";
+  }
+  auto count_lines = [](const std::string& s) { return std::count(s.begin(), s.end(), '\n'); };
+  {
+    MemoryFiles fs;
+    fs.files["x.tmp"] = data;
+    Result r = run(fs, "x\n1\n");
+    EXPECT_EQ(r.status, app::kExitOk);
+    EXPECT_EQ(count_lines(fs.files["x.jul"]), kRecords);
+    EXPECT_EQ(fs.files["x.jul"].substr(fs.files["x.jul"].size() - 43),
+              " 13.888  378.888 01-14-1990 21:19 19999.25\n");
+  }
+  {
+    // Record 5001 goes back in time; the 15000 after it are never listed.
+    MemoryFiles fs;
+    std::string::size_type at = 0;
+    for (int i = 0; i < 5000; ++i) at = data.find('\n', at) + 1;
+    fs.files["x.tmp"] = data.substr(0, at) + "1 1 90 0 0 0\n" + data.substr(at);
+    Result r = run(fs, "x\n1\n");
+    EXPECT_EQ(r.status, app::kExitOutOfOrder);
+    EXPECT_EQ(count_lines(fs.files["x.jul"]), 5000);
+  }
+  {
+    // A bad value in the last record: everything before it is listed.
+    MemoryFiles fs;
+    fs.files["x.tmp"] = data + "1 30 90 0 0 1.5.5\n";
+    Result r = run(fs, "x\n1\n");
+    EXPECT_EQ(r.status, app::kExitReadError);
+    EXPECT_EQ(count_lines(fs.files["x.jul"]), kRecords);
+    EXPECT_NE(r.err.find("x.tmp line 20001: value 1 is not a number"), std::string::npos);
+  }
+}

@@ -40,8 +40,8 @@ TEST(Timebase, DayOfYearAndEpochDay) {
       {1, 1, 89, -1, 0, -0.041666668f, -0.041666668f},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.month << " " << c.day << " " << c.year << " " << c.hour
-                                    << " " << c.min);
+    SCOPED_TRACE(testing::Message()
+                 << c.month << " " << c.day << " " << c.year << " " << c.hour << " " << c.min);
     records::Times t = records::compute_times(at(c.month, c.day, c.year, c.hour, c.min));
     EXPECT_EQ(std::bit_cast<std::uint32_t>(t.x), std::bit_cast<std::uint32_t>(c.x));
     EXPECT_EQ(std::bit_cast<std::uint32_t>(t.bigx), std::bit_cast<std::uint32_t>(c.bigx));
@@ -80,8 +80,8 @@ TEST(Timebase, EveryMinuteOfEveryYear) {
 
 TEST(Timebase, ExtremeFieldsWrapWithoutUndefinedBehaviour) {
   // day - 1 + 334 wraps past 2^31; (year - 89) * 365 wraps too.
-  records::Times t = records::compute_times(at(12, 2147483647, -2147483647 - 1, 2147483647,
-                                               -2147483647 - 1));
+  records::Times t =
+      records::compute_times(at(12, 2147483647, -2147483647 - 1, 2147483647, -2147483647 - 1));
   std::int32_t sum = static_cast<std::int32_t>(2147483646u + 334u);
   float want = static_cast<float>(sum) + static_cast<float>(2147483647) / 24.0f;
   want = want + static_cast<float>(-2147483647 - 1) / 1440.0f;

@@ -41,8 +41,15 @@ TEST(Trace, BreaksAndClosing) {
   times.back() = 11.0f;
   for (int h = 0; h <= 88 * 24; ++h) times.push_back(12.0f + static_cast<float>(h) / 24.0f);
   times.back() = 100.0f;
-  EXPECT_EQ(trace_of(times), (Points{{0.0f, 0}, {10.0f, 0}, {10.0f, 1}, {11.0f, 1}, {11.0f, 0},
-                                     {12.0f, 0}, {12.0f, 1}, {100.0f, 1}, {100.0f, 0},
+  EXPECT_EQ(trace_of(times), (Points{{0.0f, 0},
+                                     {10.0f, 0},
+                                     {10.0f, 1},
+                                     {11.0f, 1},
+                                     {11.0f, 0},
+                                     {12.0f, 0},
+                                     {12.0f, 1},
+                                     {100.0f, 1},
+                                     {100.0f, 0},
                                      {365.0f, 0}}));
 }
 

@@ -1,9 +1,12 @@
 #include "textio/freeform_reader.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstring>
 #include <system_error>
+
+#include "textio/digit_word.h"
 
 namespace textio {
 
@@ -20,10 +23,14 @@ constexpr int kMaxDigits = 120;
 constexpr std::uint64_t kIntCap = 100000000000000000ull;  // 1e17
 constexpr std::int64_t kExpCap = 1000000000000ll;         // 1e12
 
-constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                            1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 
-bool is_digit(int c) { return static_cast<unsigned>(c - '0') < 10; }
+// Bytes after the sentinel that eight-byte loads may read.
+constexpr std::size_t kPadding = 8;
+
+bool is_digit(int c) {
+  return static_cast<unsigned>(c - '0') < 10;
+}
 
 }  // namespace
 
@@ -126,7 +133,7 @@ struct Reader::Number {
   }
 };
 
-Reader::Reader(Source& src) : src_(src), buf_(new char[kBlockSize + 1]) {
+Reader::Reader(Source& src) : src_(src), buf_(new char[kBlockSize + 1 + kPadding]()) {
   pos_ = buf_.get();
   end_ = pos_;
   *end_ = '\0';
@@ -166,7 +173,9 @@ bool Reader::refill() {
 
 // True when the carriage return under pos_ stands before a line end (or at
 // the very end of the source): it is then part of a CR LF line end, not data.
-bool Reader::cr_ends_line() const { return pos_ + 1 == end_ || pos_[1] == '\n'; }
+bool Reader::cr_ends_line() const {
+  return pos_ + 1 == end_ || pos_[1] == '\n';
+}
 
 bool Reader::at_separator(bool slash_separates) {
   int c = cur();
@@ -203,6 +212,11 @@ int Reader::skip_blanks() {
 }
 
 void Reader::skip_line() {
+  if (pos_ != end_ && *pos_ == '\n') {  // the record ended right at its line end
+    ++pos_;
+    ++line_;
+    return;
+  }
   while (cur() >= 0) {
     auto* nl = static_cast<char*>(std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_)));
     if (nl != nullptr) {
@@ -230,6 +244,20 @@ Outcome Reader::read(std::span<const Item> items) {
   }
   std::size_t idx = 0;
   bool after_comma = true;  // the start of a read counts as just after a comma
+  // The common record, numbers parted by blanks on one line, goes through the
+  // fast scan until something else turns up; the general loop below then goes
+  // on from the same place in the same state.
+  while (items[idx].kind != Item::Kind::text) {
+    const char* p = pos_;
+    while (*p == ' ' || *p == '\t') ++p;  // the sentinel stops this at the block's end
+    pos_ += p - pos_;
+    if (!fast_number(items[idx])) break;
+    after_comma = false;
+    if (++idx == n) {
+      skip_line();
+      return Outcome::whole;
+    }
+  }
   for (;;) {
     int c = skip_blanks();
     if (c < 0) {
@@ -313,9 +341,28 @@ Reader::Scan Reader::scan_number(Number& num, bool repeat_allowed, bool& is_repe
 // The common token, a plain decimal such as 12 or -3.25 standing well inside
 // the block, read in one pass with no refills. Returns false, with nothing
 // consumed, for anything it does not handle; the general path then reads it.
-bool Reader::fast_number(const Item& item) {
-  // The block ends in a NUL sentinel, which stops every scan below; a token
-  // cut by the block's end stops there and is left to the general path.
+inline bool Reader::fast_number(const Item& item) {
+  // The block ends in a NUL sentinel, which ends every token, and is followed
+  // by padding, so eight-byte loads never leave the buffer; a token cut by
+  // the block's end stops there and is left to the general path. The token's
+  // end is found first, in one step, so that the next token's start does not
+  // wait on its value.
+  if constexpr (std::endian::native == std::endian::little) {
+    const std::uint64_t w = load_word(pos_);
+    const int len = token_length(w);
+    if (len == 8) return fast_number_bytes(item);
+    ShortDecimal n;
+    if (len == 0 || !short_decimal(w, len, n)) return false;
+    if (n.point && item.kind == Item::Kind::integer) return false;
+    return fast_store(item, pos_ + len, n.digits, n.frac, n.neg);
+  } else {
+    return fast_number_bytes(item);
+  }
+}
+
+// The same with a byte loop, for tokens of eight characters or more and for
+// big-endian machines.
+bool Reader::fast_number_bytes(const Item& item) {
   const char* p = pos_;
   bool neg = *p == '-';
   if (*p == '-' || *p == '+') ++p;
@@ -331,9 +378,16 @@ bool Reader::fast_number(const Item& item) {
     frac = p - point;
   }
   if (digits + frac == 0 || digits + frac > 19) return false;
+  return fast_store(item, p, m, static_cast<int>(frac), neg);
+}
+
+// Stores the digits m (frac of them after the point) in item when the token
+// ends at p in a separator and the value converts exactly in one step.
+inline bool Reader::fast_store(const Item& item, const char* p, std::uint64_t m, int frac,
+                               bool neg) {
   char c = *p;
   if (p == end_ || !(c == ' ' || c == '\n' || c == ',' || c == '\t' || c == '/' ||
-                    (c == '\r' && p + 1 != end_ && p[1] == '\n')))
+                     (c == '\r' && p + 1 != end_ && p[1] == '\n')))
     return false;
   if (item.kind == Item::Kind::integer) {
     if (m > (neg ? 2147483648ull : 2147483647ull)) return false;

@@ -83,6 +83,8 @@ class Reader {
   void skip_line();
   Scan fail(Fault f, std::size_t item);
   bool fast_number(const Item& item);
+  bool fast_number_bytes(const Item& item);
+  bool fast_store(const Item& item, const char* p, std::uint64_t m, int frac, bool neg);
   Scan scan_number(Number& num, bool repeat_allowed, bool& is_repeat);
   Scan scan_text(char* out, int& len, int max, bool repeat_allowed, std::uint64_t& repeat);
   Scan read_text_value(std::span<const Item> items, std::size_t& idx);
