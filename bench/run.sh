@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Times the tool on the benchmark year: builds the Release tool and the
+# generator, writes the year (one record a minute) and the same year four
+# times over, and a one-record file, runs the tool on each RUNS times and
+# prints the medians as a table, with a plain `cat` of the same file for
+# comparison, the 4x scaling and the peak memory.
+#
+#   bench/run.sh [RUNS]        (default 7; data under build/bench/data)
+set -euo pipefail
+
+runs=${1:-7}
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+cmake --preset bench >/dev/null
+cmake --build --preset bench >/dev/null
+tool=$root/build/bench/vantrel
+gen=$root/build/bench/bench/gen_year
+data=$root/build/bench/data
+mkdir -p "$data"
+[ -s "$data/year.all.tmp" ] || "$gen" "$data/year.all.tmp" 1
+[ -s "$data/year4.all.tmp" ] || "$gen" "$data/year4.all.tmp" 4
+head -n 1 "$data/year.all.tmp" >"$data/one.all.tmp"
+
+# Seconds, from bash's microsecond clock.
+now() { echo "${EPOCHREALTIME/[.,]/}"; }
+
+# The median of the numbers on standard input.
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# median_of NAME: median wall time in microseconds of RUNS runs of the tool on NAME.all.tmp.
+median_of() {
+  local name=$1 i t0 t1
+  for ((i = 0; i < runs; i++)); do
+    # The last run's listing is still being written back to disk; let that
+    # finish first, so that each run is timed on a quiet machine.
+    sync
+    t0=$(now)
+    printf '%s.all\n9\n' "$name" | "$tool" >/dev/null
+    t1=$(now)
+    echo $((t1 - t0))
+  done | median
+}
+
+cat_median() {
+  local file=$1 i t0 t1
+  for ((i = 0; i < runs; i++)); do
+    t0=$(now)
+    cat "$file" >/dev/null
+    t1=$(now)
+    echo $((t1 - t0))
+  done | median
+}
+
+# Peak resident memory in KiB of one run.
+peak_kib() {
+  printf '%s.all\n9\n' "$1" | /usr/bin/time -f '%M' "$tool" 2>&1 >/dev/null | tail -n 1
+}
+
+cd "$data"
+printf '%-7s %9s %10s %9s %9s %11s %9s %8s %9s\n' \
+  file MB records 'tool s' 'cat s' records/s MB/s 'x cat' 'peak MiB'
+declare -A wall
+for name in one year year4; do
+  file=$name.all.tmp
+  bytes=$(stat -c %s "$file")
+  records=$(wc -l <"$file")
+  us=$(median_of "$name")
+  cat_us=$(cat_median "$file")
+  wall[$name]=$us
+  kib=$(peak_kib "$name")
+  awk -v n="$name" -v b="$bytes" -v r="$records" -v us="$us" -v cus="$cat_us" -v k="$kib" 'BEGIN {
+    s = us / 1e6; cs = cus / 1e6
+    printf "%-7s %9.1f %10d %9.4f %9.4f %11.0f %9.0f %8.1f %9.1f\n",
+           n, b / 1e6, r, s, cs, r / s, b / 1e6 / s, (cs > 0 ? s / cs : 0), k / 1024
+  }'
+done
+awk -v a="${wall[year]}" -v b="${wall[year4]}" 'BEGIN {
+  printf "4x the records took %.2f times as long (target: at most 4.6)\n", b / a
+}'
+echo "medians of $runs runs; peak memory from /usr/bin/time; $(nproc) cores"
