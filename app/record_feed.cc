@@ -6,7 +6,10 @@
 namespace app {
 
 RecordFeed::RecordFeed(textio::Source& data, std::int32_t nval, bool read_ahead)
-    : reader_(data), batches_(new Batch[kBatches]) {
+    // Reading in the loop's thread needs one batch only.
+    : reader_(data), batches_(new Batch[read_ahead ? kBatches : 1]) {
+  for (std::uint64_t i = 0; i < (read_ahead ? kBatches : 1); ++i)
+    batches_[i].records.reserve(kBatchRecords);
   items_[0] = textio::Item::integer_field(obs_.month);
   items_[1] = textio::Item::integer_field(obs_.day);
   items_[2] = textio::Item::integer_field(obs_.year);
@@ -37,16 +40,11 @@ RecordFeed::~RecordFeed() {
 // true for the latter, when b ends with the last record.
 bool RecordFeed::fill(Batch& b) {
   const std::span<const textio::Item> items(items_, item_count_);
-  b.count = 0;
-  while (b.count < kBatchRecords) {
+  b.records.clear();
+  while (b.records.size() < kBatchRecords) {
     textio::Outcome o = reader_.read(items);
-    ReadRecord& r = b.records[b.count++];
-    r.obs = obs_;
-    r.outcome = o;
-    r.fault = reader_.fault();
-    r.fault_item = static_cast<std::uint32_t>(reader_.fault_item());
-    r.io_error = reader_.io_error();
-    r.line = reader_.line();
+    b.records.push_back({obs_, o, reader_.fault(), static_cast<std::uint32_t>(reader_.fault_item()),
+                         reader_.io_error(), reader_.line()});
     if (o != textio::Outcome::whole) return true;
   }
   return false;
@@ -89,8 +87,8 @@ const ReadRecord& RecordFeed::next_batch() {
     b = &batches_[taken_ % kBatches];
     holding_ = true;
   }
-  pos_ = b->records;
-  end_ = pos_ + b->count;
+  pos_ = b->records.data();
+  end_ = pos_ + b->records.size();
   if (end_[-1].outcome != textio::Outcome::whole) last_ = end_ - 1;
   return *pos_++;
 }

@@ -12,6 +12,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "records/observation.h"
 #include "textio/freeform_reader.h"
@@ -48,8 +49,7 @@ class RecordFeed {
   static constexpr std::size_t kBatchRecords = 4096;
   static constexpr std::uint64_t kBatches = 4;
   struct Batch {
-    ReadRecord records[kBatchRecords];
-    std::size_t count = 0;
+    std::vector<ReadRecord> records;  // room for kBatchRecords, set aside once
   };
 
   const ReadRecord& next_batch();

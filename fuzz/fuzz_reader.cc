@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   textio::Item items[17];
   std::size_t n = 0;
   if (shape & 1) items[n++] = textio::Item::text_field(text[0], 1 + static_cast<int>(shape % 32));
-  for (unsigned i = 0; i < 1 + (shape >> 1) % 3; ++i) items[n++] = textio::Item::integer_field(ints[i]);
+  for (unsigned i = 0; i < 1 + (shape >> 1) % 3; ++i)
+    items[n++] = textio::Item::integer_field(ints[i]);
   for (unsigned i = 0; i < (shape >> 3) % 13; ++i) items[n++] = textio::Item::real_field(reals[i]);
   if (shape & 0x80) items[n++] = textio::Item::text_field(text[1], 32);
   for (int round = 0; round < 1000; ++round) {

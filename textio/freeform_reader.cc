@@ -25,8 +25,8 @@ constexpr std::int64_t kExpCap = 1000000000000ll;         // 1e12
 
 constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 
-// Bytes after the sentinel that eight-byte loads may read.
-constexpr std::size_t kPadding = 8;
+// Bytes after the sentinel that eight-byte loads starting at or before it may read.
+constexpr std::size_t kPadding = 7;
 
 bool is_digit(int c) {
   return static_cast<unsigned>(c - '0') < 10;
@@ -133,10 +133,10 @@ struct Reader::Number {
   }
 };
 
-Reader::Reader(Source& src) : src_(src), buf_(new char[kBlockSize + 1 + kPadding]()) {
+Reader::Reader(Source& src) : src_(src), buf_(new char[kBlockSize + 1 + kPadding]) {
   pos_ = buf_.get();
   end_ = pos_;
-  *end_ = '\0';
+  std::memset(end_, 0, 1 + kPadding);
 }
 
 bool Reader::refill() {
@@ -165,7 +165,9 @@ bool Reader::refill() {
     }
     pos_ = buf_.get();
     end_ = pos_ + n;
-    *end_ = '\0';  // the sentinel the fast scans stop at
+    // The sentinel the fast scans stop at, and the bytes that eight-byte
+    // loads up to it may touch: zeros, never what an older block left.
+    std::memset(end_, 0, 1 + kPadding);
     if (n > 0) return true;
   }
   return false;
