@@ -24,15 +24,20 @@ head -n 1 "$data/year.all.tmp" >"$data/one.all.tmp"
 # Seconds, from bash's microsecond clock.
 now() { echo "${EPOCHREALTIME/[.,]/}"; }
 
-# The median of the numbers on standard input.
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+# The median and the least of the numbers on standard input.
+median() {
+  sort -n | awk '{ v[NR] = $1 } END { print ((NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2), v[1] }'
+}
 
-# median_of NAME: median wall time in microseconds of RUNS runs of the tool on NAME.all.tmp.
+# median_of NAME: median and least wall time in microseconds of RUNS runs of
+# the tool on NAME.all.tmp.
 median_of() {
   local name=$1 i t0 t1
   for ((i = 0; i < runs; i++)); do
-    # The last run's listing is still being written back to disk; let that
-    # finish first, so that each run is timed on a quiet machine.
+    # The last run's listing is removed and the disk left to catch up
+    # first: truncating a big listing that is still being written back costs
+    # the next run more than its own work, and each run is timed alone.
+    rm -f "$name.jul" "$name.gap"
     sync
     t0=$(now)
     printf '%s.all\n9\n' "$name" | "$tool" >/dev/null
@@ -57,24 +62,25 @@ peak_kib() {
 }
 
 cd "$data"
-printf '%-7s %9s %10s %9s %9s %11s %9s %8s %9s\n' \
-  file MB records 'tool s' 'cat s' records/s MB/s 'x cat' 'peak MiB'
-declare -A wall
+printf '%-7s %9s %10s %9s %9s %9s %11s %9s %8s %9s\n' \
+  file MB records 'tool s' 'least s' 'cat s' records/s MB/s 'x cat' 'peak MiB'
+declare -A wall least
 for name in one year year4; do
   file=$name.all.tmp
   bytes=$(stat -c %s "$file")
   records=$(wc -l <"$file")
-  us=$(median_of "$name")
-  cat_us=$(cat_median "$file")
+  read -r us least_us < <(median_of "$name")
+  read -r cat_us _ < <(cat_median "$file")
   wall[$name]=$us
+  least[$name]=$least_us
   kib=$(peak_kib "$name")
-  awk -v n="$name" -v b="$bytes" -v r="$records" -v us="$us" -v cus="$cat_us" -v k="$kib" 'BEGIN {
+  awk -v n="$name" -v b="$bytes" -v r="$records" -v us="$us" -v lus="$least_us" -v cus="$cat_us" -v k="$kib" 'BEGIN {
     s = us / 1e6; cs = cus / 1e6
-    printf "%-7s %9.1f %10d %9.4f %9.4f %11.0f %9.0f %8.1f %9.1f\n",
-           n, b / 1e6, r, s, cs, r / s, b / 1e6 / s, (cs > 0 ? s / cs : 0), k / 1024
+    printf "%-7s %9.1f %10d %9.4f %9.4f %9.4f %11.0f %9.0f %8.1f %9.1f\n",
+           n, b / 1e6, r, s, lus / 1e6, cs, r / s, b / 1e6 / s, (cs > 0 ? s / cs : 0), k / 1024
   }'
 done
-awk -v a="${wall[year]}" -v b="${wall[year4]}" 'BEGIN {
-  printf "4x the records took %.2f times as long (target: at most 4.6)\n", b / a
+awk -v a="${wall[year]}" -v b="${wall[year4]}" -v la="${least[year]}" -v lb="${least[year4]}" 'BEGIN {
+  printf "4x the records took %.2f times as long by the medians, %.2f by the least (target: at most 4.6)\n", b / a, lb / la
 }'
-echo "medians of $runs runs; peak memory from /usr/bin/time; $(nproc) cores"
+echo "medians (and the least) of $runs runs, rates from the medians; peak memory from /usr/bin/time; $(nproc) cores"
