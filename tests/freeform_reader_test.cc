@@ -194,6 +194,31 @@ TEST(FreeformReader, BlockBoundariesChangeNothing) {
   }
 }
 
+// A carriage return is data unless a line end follows it, and which it is
+// must not depend on where the source's reads happen to cut the bytes.
+TEST(FreeformReader, CarriageReturnsAcrossBlocks) {
+  const std::string input = "ab\r\r\ncd\r\r\r\nef\r";
+  for (std::size_t step = 1; step <= 4; ++step) {
+    SCOPED_TRACE(step);
+    TrickleSource src(input, step);
+    Reader reader(src);
+    char field[4];
+    Item item = Item::text_field(field, 4);
+    ASSERT_EQ(reader.read({&item, 1}), Outcome::whole);
+    EXPECT_EQ(std::string(field, 4), "ab\r ");
+    ASSERT_EQ(reader.read({&item, 1}), Outcome::whole);
+    EXPECT_EQ(std::string(field, 4), "cd\r\r");
+    ASSERT_EQ(reader.read({&item, 1}), Outcome::whole);
+    EXPECT_EQ(std::string(field, 4), "ef  ");
+    EXPECT_EQ(reader.read({&item, 1}), Outcome::end);
+    // Inside quotes a CR LF line end is dropped and any other CR kept.
+    TrickleSource quoted("'x\r\r\ny\r'", step);
+    Reader reader2(quoted);
+    ASSERT_EQ(reader2.read({&item, 1}), Outcome::whole);
+    EXPECT_EQ(std::string(field, 4), "x\ry\r");
+  }
+}
+
 TEST(FreeformReader, LongLinesCostNoMemory) {
   // Ten million digits of one value, and a line of blanks, in a 64 KiB reader.
   std::string input = "1 2 0." + std::string(10'000'000, '3') + " 4\n" +

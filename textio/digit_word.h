@@ -18,16 +18,6 @@ inline std::uint64_t load_word(const char* p) {
   return w;
 }
 
-// The number of ASCII digits at the start of w, 0 to 8. A byte below '0'
-// borrows and one above '9' sets the high bit of its sum; carries and borrows
-// run only towards later bytes, and only out of a non-digit, so the first
-// flagged byte is exact whatever follows it.
-inline int leading_digits(std::uint64_t w) {
-  std::uint64_t flags =
-      ((w + 0x4646464646464646ull) | (w - 0x3030303030303030ull)) & 0x8080808080808080ull;
-  return flags == 0 ? 8 : std::countr_zero(flags) / 8;
-}
-
 // The value of the first n (1 to 8) characters of w, all digits.
 inline std::uint32_t digits_value(std::uint64_t w, int n) {
   // Digit values, moved to the top so that the bytes past them fall off and
@@ -40,65 +30,70 @@ inline std::uint32_t digits_value(std::uint64_t w, int n) {
   return static_cast<std::uint32_t>(v);
 }
 
-// The high bit of every zero byte of w, and perhaps of bytes after the first
-// one; the first flagged byte is exact.
-inline std::uint64_t zero_bytes(std::uint64_t w) {
-  return (w - 0x0101010101010101ull) & ~w & 0x8080808080808080ull;
+// The high bit of every byte of w that is an ASCII digit, exactly: each byte
+// is tested on its low seven bits, where adding cannot carry into the next
+// byte, and a byte with its high bit set is never a digit.
+inline std::uint64_t digit_bytes(std::uint64_t w) {
+  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+  const std::uint64_t low = w & ~kHigh;
+  const std::uint64_t at_least_0 = low + 0x5050505050505050ull;  // 0x30 + 0x50 = 0x80
+  const std::uint64_t above_9 = low + 0x4646464646464646ull;     // 0x3a + 0x46 = 0x80
+  return at_least_0 & ~above_9 & ~w & kHigh;
 }
 
-// The length of the token at the start of w, 0 to 8: the bytes before the
-// first that can end one (a blank or any control byte, a comma, a slash).
-inline int token_length(std::uint64_t w) {
-  std::uint64_t ends = ((w - 0x2121212121212121ull) & ~w & 0x8080808080808080ull) |
-                       zero_bytes(w ^ 0x2c2c2c2c2c2c2c2cull) |
-                       zero_bytes(w ^ 0x2f2f2f2f2f2f2f2full);
-  return ends == 0 ? 8 : std::countr_zero(ends) / 8;
+// How a byte can end a number: 0 not at all (the NUL sentinel included, so a
+// token cut by the block's end is left to the general path), 1 as a blank,
+// tab, line end, comma or slash, 2 as a carriage return, which ends it only
+// before a line end.
+inline int number_end(std::uint64_t c) {
+  constexpr std::uint64_t kEnds =
+      (1ull << ' ') | (1ull << '\t') | (1ull << '\n') | (1ull << ',') | (1ull << '/');
+  if (c == '\r') return 2;
+  return c < 64 ? static_cast<int>((kEnds >> c) & 1) : 0;
 }
 
-// A plain decimal of at most seven characters: its digits as one integer,
-// how many of them follow the point, and its sign.
-struct ShortDecimal {
+// A plain decimal read from one eight-byte word: its digits as one integer,
+// how many of them follow the point, whether it has a point, and its sign.
+struct PlainDecimal {
   std::uint32_t digits;
   int frac;
   bool point;
   bool neg;
 };
 
-// Reads the first len (1 to 7) characters of w as an optional sign, digits
-// and at most one point with at least one digit; false for anything else.
-inline bool short_decimal(std::uint64_t w, int len, ShortDecimal& out) {
+// Reads the token at the start of w when it is an optional sign, then digits
+// with at most one point and at least one digit, at most seven characters in
+// all, followed within w by a byte that ends a number (a carriage return
+// with its line end after it). Returns the token's length, or 0 for anything
+// else, which the caller reads the long way.
+inline int plain_decimal(std::uint64_t w, PlainDecimal& out) {
   const std::uint64_t first = w & 0xff;
   const int sign = first == '-' || first == '+' ? 1 : 0;
   out.neg = first == '-';
-  const int n = len - sign;
-  if (n <= 0) return false;
-  const std::uint64_t keep = (std::uint64_t{1} << (8 * n)) - 1;
-  const std::uint64_t v = (w >> (8 * sign)) & keep;
-  // Points, exact here: the only false flag could follow a point as a '/',
-  // and a slash ends the token.
-  const std::uint64_t points = zero_bytes(v ^ 0x2e2e2e2e2e2e2e2eull) & keep;
-  if ((points & (points - 1)) != 0) return false;
-  // With the point and the bytes past the token made zeros, every byte must
-  // be a digit; no byte then carries or borrows into the next, so the test
-  // is exact for all eight.
-  const std::uint64_t filled = (v | (0x3030303030303030ull & ~keep)) + (points >> 7) * 2;
-  if ((((filled + 0x4646464646464646ull) | (filled - 0x3030303030303030ull)) &
-       0x8080808080808080ull) != 0)
-    return false;
-  int count = n;
-  out.point = points != 0;
+  w >>= 8 * sign;  // a zero byte comes in at the top, and ends nothing
+  const std::uint64_t others = ~digit_bytes(w) & 0x8080808080808080ull;
+  if (others == 0) return 0;  // eight digits or more
+  int end = std::countr_zero(others) / 8;
+  std::uint64_t d = w;
+  int count = end;
+  out.point = ((w >> (8 * end)) & 0xff) == '.';
   out.frac = 0;
-  std::uint64_t d = v;
   if (out.point) {
-    const int k = std::countr_zero(points) / 8;
-    const std::uint64_t below = (std::uint64_t{1} << (8 * k)) - 1;
-    d = (v & below) | ((v >> 8) & ~below);  // the digits closed up over the point
-    --count;
-    out.frac = count - k;
-    if (count == 0) return false;
+    const std::uint64_t rest = others & (others - 1);
+    if (rest == 0) return 0;
+    const int next = std::countr_zero(rest) / 8;
+    const std::uint64_t below = (std::uint64_t{1} << (8 * end)) - 1;
+    d = (w & below) | ((w >> 8) & ~below);  // the digits closed up over the point
+    out.frac = next - end - 1;
+    count = next - 1;
+    end = next;
   }
+  if (count == 0) return 0;
+  const int how = number_end((w >> (8 * end)) & 0xff);
+  if (how == 0) return 0;
+  if (how == 2 && (end == 7 || ((w >> (8 * end + 8)) & 0xff) != '\n')) return 0;
   out.digits = digits_value(d, count);
-  return true;
+  return sign + end;
 }
 
 }  // namespace textio

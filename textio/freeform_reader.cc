@@ -175,8 +175,10 @@ bool Reader::refill() {
 
 // True when the carriage return under pos_ stands before a line end (or at
 // the very end of the source): it is then part of a CR LF line end, not data.
+// One that ends its block is the source's last byte, unless the next byte,
+// held back for the next block, is a carriage return too.
 bool Reader::cr_ends_line() const {
-  return pos_ + 1 == end_ || pos_[1] == '\n';
+  return pos_ + 1 == end_ ? !carry_cr_ : pos_[1] == '\n';
 }
 
 bool Reader::at_separator(bool slash_separates) {
@@ -344,19 +346,25 @@ Reader::Scan Reader::scan_number(Number& num, bool repeat_allowed, bool& is_repe
 // the block, read in one pass with no refills. Returns false, with nothing
 // consumed, for anything it does not handle; the general path then reads it.
 inline bool Reader::fast_number(const Item& item) {
-  // The block ends in a NUL sentinel, which ends every token, and is followed
-  // by padding, so eight-byte loads never leave the buffer; a token cut by
-  // the block's end stops there and is left to the general path. The token's
-  // end is found first, in one step, so that the next token's start does not
-  // wait on its value.
+  // The block ends in a NUL sentinel, which ends no number, and is followed
+  // by padding, so eight-byte loads never leave the buffer and a token cut
+  // by the block's end is left to the general path.
   if constexpr (std::endian::native == std::endian::little) {
-    const std::uint64_t w = load_word(pos_);
-    const int len = token_length(w);
-    if (len == 8) return fast_number_bytes(item);
-    ShortDecimal n;
-    if (len == 0 || !short_decimal(w, len, n)) return false;
-    if (n.point && item.kind == Item::Kind::integer) return false;
-    return fast_store(item, pos_ + len, n.digits, n.frac, n.neg);
+    PlainDecimal n;
+    const int len = plain_decimal(load_word(pos_), n);
+    if (len == 0) return fast_number_bytes(item);
+    if (item.kind == Item::Kind::integer) {
+      if (n.point) return false;
+      *static_cast<std::int32_t*>(item.target) =
+          static_cast<std::int32_t>(n.neg ? 0u - n.digits : n.digits);
+    } else {
+      // At most seven digits: both operands are exact floats, so the one
+      // division rounds correctly.
+      float v = static_cast<float>(n.digits) / kPow10[n.frac];
+      *static_cast<float*>(item.target) = n.neg ? -v : v;
+    }
+    pos_ += len;
+    return true;
   } else {
     return fast_number_bytes(item);
   }
@@ -459,7 +467,7 @@ Reader::Scan Reader::scan_text(char* out, int& len, int max, bool repeat_allowed
       ++pos_;
       if (c == '\n') {
         ++line_;
-      } else if (c == '\r' && (pos_ == end_ || *pos_ == '\n')) {
+      } else if (c == '\r' && (pos_ == end_ ? !carry_cr_ : *pos_ == '\n')) {
         // part of a CR LF line end inside the text: dropped with it
       } else if (c != '\'') {
         keep(c);
