@@ -12,7 +12,7 @@ namespace textio {
 
 namespace {
 
-constexpr std::size_t kBlockSize = 64 * 1024;
+constexpr std::size_t kBlockSize = std::size_t{64} * 1024;
 
 // Digits kept of a real's mantissa. The decimal expansion of a point halfway
 // between two floats has at most 112 significant digits, so the first 120 and
@@ -202,16 +202,12 @@ bool Reader::at_separator(bool slash_separates) {
 int Reader::skip_blanks() {
   for (;;) {
     int c = cur();
-    if (c == ' ' || c == '\t') {
-      ++pos_;
-    } else if (c == '\n') {
+    if (c == '\n') {
       ++line_;
-      ++pos_;
-    } else if (c == '\r' && cr_ends_line()) {
-      ++pos_;
-    } else {
+    } else if (c != ' ' && c != '\t' && !(c == '\r' && cr_ends_line())) {
       return c;
     }
+    ++pos_;
   }
 }
 
