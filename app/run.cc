@@ -1,10 +1,11 @@
 #include "app/run.h"
 
+#include <algorithm>
 #include <cstring>
+#include <span>
 #include <string>
 
 #include "app/dialogue.h"
-#include "app/record_feed.h"
 #include "app/run_state.h"
 #include "records/listing.h"
 #include "records/timebase.h"
@@ -40,19 +41,32 @@ std::string field_name(std::size_t item) {
 }
 
 // Why the reader refused the record, for the error report.
-std::string read_fault(const ReadRecord& r, const std::string& data_name) {
-  std::string where = data_name + " line " + std::to_string(r.line) + ": ";
-  std::string what = field_name(r.fault_item);
-  switch (r.fault) {
+std::string read_fault(const textio::Reader& r, const std::string& data_name) {
+  std::string where = data_name + " line " + std::to_string(r.line()) + ": ";
+  std::string what = field_name(r.fault_item());
+  switch (r.fault()) {
     case textio::Fault::io:
-      return data_name + " could not be read: " + std::strerror(r.io_error);
+      return data_name + " could not be read: " + std::strerror(r.io_error());
     case textio::Fault::out_of_range:
       return where + what + " is beyond the range of its kind";
     case textio::Fault::bad_repeat:
       return where + "a repeat count of zero stands before " + what;
     default:
-      return where + what + (r.fault_item < 5 ? " is not a whole number" : " is not a number");
+      return where + what + (r.fault_item() < 5 ? " is not a whole number" : " is not a number");
   }
+}
+
+// The items one read of the data file fills: the date and time fields of the
+// record and its first nval values (none when nval <= 0, at most 12).
+std::size_t record_items(records::Observation& r, std::int32_t nval, textio::Item* items) {
+  items[0] = textio::Item::integer_field(r.month);
+  items[1] = textio::Item::integer_field(r.day);
+  items[2] = textio::Item::integer_field(r.year);
+  items[3] = textio::Item::integer_field(r.hour);
+  items[4] = textio::Item::integer_field(r.min);
+  const int n = std::clamp(nval, 0, records::kMaxValues);
+  for (int i = 0; i < n; ++i) items[5 + i] = textio::Item::real_field(r.val[i]);
+  return 5 + static_cast<std::size_t>(n);
 }
 
 // Closes an output file; returns false after reporting a failure.
@@ -65,7 +79,7 @@ bool close_output(textio::Output& out, Console& con, const char* what) {
 
 }  // namespace
 
-int run(Console& con, textio::FileSystem& fs, bool read_ahead) {
+int run(Console& con, textio::FileSystem& fs) {
   RunState st;
   OpenFiles files;
   int status = start_dialogue(st, con, fs, files);
@@ -82,13 +96,13 @@ int run(Console& con, textio::FileSystem& fs, bool read_ahead) {
   st.gap = 1;
   announce(st, con);
 
-  RecordFeed data(*files.data, st.nval, read_ahead);
+  textio::Reader data(*files.data);
   records::Observation& r = st.obs;
+  textio::Item item_list[5 + records::kMaxValues];
+  const std::span<const textio::Item> items(item_list, record_items(r, st.nval, item_list));
   records::TracePoint points[4];
   for (;;) {
-    const ReadRecord& rec = data.next();
-    r = rec.obs;
-    textio::Outcome o = rec.outcome;
+    textio::Outcome o = data.read(items);
     if (o == textio::Outcome::end) {
       write_points(trace, points, records::trace_close(st.x, st.xold, points));
       break;
@@ -97,9 +111,9 @@ int run(Console& con, textio::FileSystem& fs, bool read_ahead) {
       FreeLine(con.lines).text("Read error").finish();
       write_record_line(st, con.lines);
       if (o == textio::Outcome::error) {
-        con.report(read_fault(rec, data_name));
+        con.report(read_fault(data, data_name));
       } else {
-        con.report(data_name + " line " + std::to_string(rec.line - 1) + ": month " +
+        con.report(data_name + " line " + std::to_string(data.record_line()) + ": month " +
                    std::to_string(r.month) +
                    " is not 1 to 12, so the record has no place in the year");
       }

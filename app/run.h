@@ -8,9 +8,7 @@
 
 namespace app {
 
-// Runs the tool once; returns its exit status (see ExitStatus). With
-// read_ahead the data file is read in a second thread while records are
-// listed; the outputs are the same either way.
-int run(Console& con, textio::FileSystem& fs, bool read_ahead = true);
+// Runs the tool once; returns its exit status (see ExitStatus).
+int run(Console& con, textio::FileSystem& fs);
 
 }  // namespace app

@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "app/run_state.h"
 
@@ -19,12 +21,15 @@ class MemoryFiles : public textio::FileSystem {
   std::map<std::string, std::string> files;
   std::string full;  // name of a file on a full disk
 
+  std::size_t step = 0;  // bytes per read of a data file; 0 for all at once
+
   std::unique_ptr<textio::Source> open_read(const std::string& path, int& err) override {
     auto it = files.find(path);
     if (it == files.end()) {
       err = ENOENT;
       return nullptr;
     }
+    if (step != 0) return std::make_unique<Trickle>(it->second, step);
     return std::make_unique<textio::MemorySource>(it->second);
   }
   std::unique_ptr<textio::Sink> open_write(const std::string& path, int&) override {
@@ -33,6 +38,19 @@ class MemoryFiles : public textio::FileSystem {
   }
 
  private:
+  // Hands out a few bytes a read, as a pipe may.
+  struct Trickle : textio::Source {
+    Trickle(std::string_view d, std::size_t n) : data(d), step(n) {}
+    int read(char* buf, std::size_t n, std::size_t& got) override {
+      got = std::min({n, step, data.size() - pos});
+      std::memcpy(buf, data.data() + pos, got);
+      pos += got;
+      return 0;
+    }
+    std::string_view data;
+    std::size_t step;
+    std::size_t pos = 0;
+  };
   struct Into : textio::Sink {
     Into(std::string& s, bool full) : text(s), full(full) {}
     int write(const char* p, std::size_t n) override {
@@ -50,24 +68,26 @@ struct Result {
   std::string out, err;
 };
 
-Result run_once(MemoryFiles& fs, const std::string& replies, bool read_ahead) {
+Result run_once(MemoryFiles& fs, const std::string& replies) {
   textio::MemorySource in(replies);
   textio::MemorySink out, err;
   app::Console con(in, out, err);
-  int status = app::run(con, fs, read_ahead);
+  int status = app::run(con, fs);
   return {status, out.text, err.text};
 }
 
-// Runs with the data read ahead in a second thread, as the tool does, and
-// checks that reading in the loop's own thread gives the same run.
+// Runs once with the data file read whole, and checks that the same run
+// with its bytes handed over three at a time, which cuts tokens and line
+// ends across the reader's blocks, gives the same console, files and status.
 Result run(MemoryFiles& fs, const std::string& replies) {
-  MemoryFiles alone = fs;
-  Result r = run_once(fs, replies, true);
-  Result same = run_once(alone, replies, false);
+  MemoryFiles cut = fs;
+  cut.step = 3;
+  Result r = run_once(fs, replies);
+  Result same = run_once(cut, replies);
   EXPECT_EQ(r.status, same.status);
   EXPECT_EQ(r.out, same.out);
   EXPECT_EQ(r.err, same.err);
-  EXPECT_EQ(fs.files, alone.files);
+  EXPECT_EQ(fs.files, cut.files);
   return r;
 }
 
@@ -113,6 +133,28 @@ TEST(Run, MonthOutsideTheYearEndsLikeAReadError) {
     EXPECT_NE(r.out.find(std::string(" Read error\n ") + month + "/ 1/ 90 0: 0\n"),
               std::string::npos);
     EXPECT_EQ(fs.files["x.jul"], "  0.000  365.000 01-01-1990 00:00\n");
+  }
+  // The report names the line the record starts on, however the record's
+  // lines end and whatever blank lines stand before it.
+  struct Where {
+    const char* data;
+    const char* line;
+  };
+  const Where cases[] = {
+      {"13 1 90 0 0", "line 1:"},
+      {"1 1 90 0 0\n13 1 90 0 0", "line 2:"},
+      {"1 1 90 0 0\n\n\n13 1\n90 0\n0\n", "line 4:"},
+      {"1 1 90 0 0\r\n  \r\n13 1 90 0 0\r\n", "line 3:"},
+  };
+  for (const Where& c : cases) {
+    SCOPED_TRACE(c.data);
+    MemoryFiles fs;
+    fs.files["x.tmp"] = c.data;
+    Result r = run(fs, "x\n0\n");
+    EXPECT_EQ(r.status, app::kExitReadError);
+    EXPECT_NE(r.err.find(std::string("x.tmp ") + c.line + " month 13 is not 1 to 12"),
+              std::string::npos)
+        << r.err;
   }
 }
 

@@ -236,6 +236,7 @@ Reader::Scan Reader::fail(Fault f, std::size_t item) {
 
 Outcome Reader::read(std::span<const Item> items) {
   fault_ = Fault::none;
+  record_line_ = line_;  // the quick scan below never crosses a line end
   const std::size_t n = items.size();
   if (n == 0) {
     if (cur() < 0) return io_error_ != 0 ? Outcome::error : Outcome::end;
@@ -258,8 +259,13 @@ Outcome Reader::read(std::span<const Item> items) {
       return Outcome::whole;
     }
   }
+  bool started = idx > 0;
   for (;;) {
     int c = skip_blanks();
+    if (!started) {  // blank lines before the record are not part of it
+      record_line_ = line_;
+      started = true;
+    }
     if (c < 0) {
       if (io_error_ == 0) return Outcome::end;
       fail(Fault::io, idx);

@@ -70,6 +70,8 @@ class Reader {
   int io_error() const { return io_error_; }
   // The line (from 1) the reader stands on.
   std::uint64_t line() const { return line_; }
+  // The line on which the last read met its first value, separator or end.
+  std::uint64_t record_line() const { return record_line_; }
 
  private:
   struct Number;
@@ -100,6 +102,7 @@ class Reader {
   Fault fault_ = Fault::none;
   std::size_t fault_item_ = 0;
   std::uint64_t line_ = 1;
+  std::uint64_t record_line_ = 1;
 };
 
 // Reads the float nearest to the decimal text s (an optional sign, digits with
