@@ -4,6 +4,7 @@
 
 #include "app/console.h"
 #include "app/run.h"
+#include "app/run_state.h"
 #include "textio/files.h"
 #include "textio/stream.h"
 
@@ -11,6 +12,7 @@ int main() {
   // A closed pipe on standard output must not kill the run halfway through
   // the listing: writes there fail quietly and the files are still completed.
   std::signal(SIGPIPE, SIG_IGN);
+  if (!textio::hold_standard_streams()) return app::kExitOpenFailed;
   textio::FdSource in(0, false);
   textio::FdSink out(1, false);
   textio::FdSink err(2, false);

@@ -34,4 +34,13 @@ std::unique_ptr<Sink> DiskFileSystem::open_write(const std::string& path, int& e
   return std::make_unique<FdSink>(fd, true);
 }
 
+bool hold_standard_streams() {
+  for (int fd = 0; fd <= 2; ++fd) {
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    // The lowest free descriptor is the one being filled.
+    if (::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd) return false;
+  }
+  return true;
+}
+
 }  // namespace textio

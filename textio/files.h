@@ -26,4 +26,9 @@ class DiskFileSystem : public FileSystem {
   std::unique_ptr<Sink> open_write(const std::string& path, int& err) override;
 };
 
+// Opens /dev/null on any of standard input, output and error that the
+// process was started without, so that no file the run opens takes their
+// place and receives the console's lines. False when that cannot be done.
+bool hold_standard_streams();
+
 }  // namespace textio
