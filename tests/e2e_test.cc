@@ -206,6 +206,65 @@ TEST_F(EndToEnd, RepliesThatCannotNameAFileTouchNothing) {
   EXPECT_EQ(get("x.jul"), "  0.000  365.000 01-01-1990 00:00\n");
 }
 
+// Records that cannot be read, or placed in the year, or that hold values at
+// the ends of what a field can hold: each run ends with its status and
+// message, nothing crashes, and every record before the bad one is listed.
+TEST_F(EndToEnd, FaultyRecordsEndCleanly) {
+  struct Case {
+    std::string record;  // the second record, after a good first one
+    int status;
+    std::string out;      // a line the console must hold, or empty
+    std::string err;      // part of the report, or empty
+    std::string listing;  // the second record's listing line, or empty
+  };
+  const std::string first = "  0.000  365.000 01-01-1990 00:00     1.00\n";
+  const Case cases[] = {
+      {"0 1 90 0 5 2", 1, " Read error\n 0/ 1/ 90 0: 5 2.0\n",
+       "a.tmp line 2: month 0 is not 1 to 12", ""},
+      {"13 1 90 0 5 2", 1, "", "a.tmp line 2: month 13 is not 1 to 12", ""},
+      {"-2147483648 1 90 0 5 2", 1, "", "month -2147483648 is not 1 to 12", ""},
+      {"1 2147483647 90 0 5 2", 0, "", "", "**************** 01-**-1990 00:05     2.00\n"},
+      {"1 1 -2147483648 0 5 2", 0, "", "", "  0.003********* 01-01-19** 00:05     2.00\n"},
+      {"1 1 90 2147483647 5 2", 0, "", "", "**************** 01-01-1990***:05     2.00\n"},
+      {"1 1 90 0 -2147483648 2", 2,
+       " HEY, -1491308.1 is less than 0.0  1/ 1/ 90 0: -2147483648\n DATES OUT OF ORDER\n", "", ""},
+      {"1 1 90 -2147483648 2147483647 2", 2, " DATES OUT OF ORDER\n", "", ""},
+      {"1 1 90 0 99999999999 2", 1, " Read error\n 1/ 1/ 90 0: 0 1.0\n",
+       "a.tmp line 2: the minute is beyond the range of its kind", ""},
+      {"1 1 90 0 5 1e50", 1, "", "a.tmp line 2: value 1 is beyond the range of its kind", ""},
+      {"1 1 90 0 5 NaN", 1, "", "a.tmp line 2: value 1 is not a number", ""},
+      {std::string("1 1 90 0 5 \x01\xff\x00\x7f", 15), 1, "", "value 1 is not a number", ""},
+      {std::string("1 1\0 90 0 5 2", 13), 1, "", "a.tmp line 2: the day is not a whole number", ""},
+      {"1 1 90 0 5 1" + std::string(10'000'000, '0'), 1, "", "value 1 is beyond the range", ""},
+      {"1 1 90 0 5 0." + std::string(10'000'000, '3'), 0, "", "",
+       "  0.003  365.003 01-01-1990 00:05     0.33\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.record.substr(0, 40));
+    put("a.tmp", "1 1 90 0 0 1\n" + c.record + "\n");
+    EXPECT_EQ(run("a\n1\n"), c.status);
+    EXPECT_NE(get("stdout").find(c.out), std::string::npos) << get("stdout");
+    EXPECT_NE(get("stderr").find(c.err), std::string::npos) << get("stderr");
+    EXPECT_EQ(get("a.jul"), first + c.listing);
+  }
+}
+
+TEST_F(EndToEnd, EmptyDataFileAndANameWithoutAPoint) {
+  put("mervo90.tmp", "");
+  EXPECT_EQ(run("mervo90\n9\n"), 0);
+  EXPECT_EQ(get("mervo90.jul"), "");
+  EXPECT_EQ(get("mervo90.gap"), " 0.0 1\n 0.0 0\n 365.0 0\n");
+}
+
+// Started with no standard output or error, the tool must not let the files
+// it opens take their descriptors: the console's lines would land in them.
+TEST_F(EndToEnd, ClosedConsoleStreamsStayOutOfTheFiles) {
+  put("m.a.tmp", "1 1 90 0 0\n1 1 90 0 x\n");
+  EXPECT_EQ(run("m.a\n0\n", ">&- 2>&-"), 1);
+  EXPECT_EQ(get("m.jul"), "  0.000  365.000 01-01-1990 00:00\n");
+  EXPECT_EQ(get("m.gap"), " 0.0 1\n");
+}
+
 #ifndef VANTREL_SANITIZED
 // Lines of any length are read in a fixed amount of memory: a 256 MiB line of
 // blanks and a 64 MiB line of commas, with the address space held to 64 MiB.
