@@ -219,8 +219,8 @@ TEST(Run, FullDiskIsReportedAndFails) {
 
 }  // namespace
 
-// Enough records to go round the read-ahead's batches several times, with
-// the run stopped early (the reading thread well ahead) or at the end.
+// Enough records to fill the reader's blocks many times over, with the run
+// stopped early or at the end.
 TEST(Run, LongFilesStopWhereTheyShould) {
   std::string data;
   const int kRecords = 20000;
