@@ -78,15 +78,42 @@ TEST(Timebase, EveryMinuteOfEveryYear) {
   }
 }
 
+// Fields at the ends of 32 bits: the integer steps wrap as 32-bit two's
+// complement arithmetic does (worked here in unsigned arithmetic, where
+// wrapping is defined), the real steps follow in order.
 TEST(Timebase, ExtremeFieldsWrapWithoutUndefinedBehaviour) {
-  // day - 1 + 334 wraps past 2^31; (year - 89) * 365 wraps too.
-  records::Times t =
-      records::compute_times(at(12, 2147483647, -2147483647 - 1, 2147483647, -2147483647 - 1));
-  std::int32_t sum = static_cast<std::int32_t>(2147483646u + 334u);
-  float want = static_cast<float>(sum) + static_cast<float>(2147483647) / 24.0f;
-  want = want + static_cast<float>(-2147483647 - 1) / 1440.0f;
-  EXPECT_EQ(t.x, want);
-  EXPECT_TRUE(std::isfinite(t.bigx));
+  static const std::uint32_t monthl[] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+  const std::int32_t kMin = -2147483647 - 1;
+  const std::int32_t kMax = 2147483647;
+  const std::int32_t ends[] = {kMin, kMin + 1, -1, 0, 1, 89, 92, 96, kMax - 1, kMax};
+  for (int month : {1, 3, 12}) {
+    for (std::int32_t day : ends) {
+      for (std::int32_t year : ends) {
+        for (std::int32_t hm : ends) {
+          const auto wrap = [](std::uint32_t u) { return static_cast<std::int32_t>(u); };
+          const std::int32_t days = wrap(static_cast<std::uint32_t>(day) - 1u + monthl[month - 1]);
+          float x = static_cast<float>(days) + static_cast<float>(hm) / 24.0f;
+          x = x + static_cast<float>(hm) / 1440.0f;
+          if ((year == 92 || year == 96) && month >= 3) x = x + 1.0f;
+          const std::int32_t years = wrap((static_cast<std::uint32_t>(year) - 89u) * 365u);
+          float bigx = x + static_cast<float>(years);
+          if (year > 92) bigx = bigx + 1.0f;
+          if (year > 96) bigx = bigx + 1.0f;
+          records::Observation o;
+          o.month = month;
+          o.day = day;
+          o.year = year;
+          o.hour = hm;
+          o.min = hm;
+          records::Times t = records::compute_times(o);
+          ASSERT_EQ(std::bit_cast<std::uint32_t>(t.x), std::bit_cast<std::uint32_t>(x))
+              << month << " " << day << " " << year << " " << hm;
+          ASSERT_EQ(std::bit_cast<std::uint32_t>(t.bigx), std::bit_cast<std::uint32_t>(bigx))
+              << month << " " << day << " " << year << " " << hm;
+        }
+      }
+    }
+  }
 }
 
 TEST(Timebase, MonthsOutsideTheYear) {

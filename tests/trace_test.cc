@@ -5,6 +5,8 @@
 #include <bit>
 #include <vector>
 
+#include "records/timebase.h"
+
 namespace {
 
 using Points = std::vector<std::pair<float, int>>;
@@ -61,6 +63,36 @@ TEST(Trace, EdgesOfTheYear) {
   EXPECT_EQ(trace_of({0.0f, 200.0f, at_2317}).back(), std::make_pair(365.0f, 1));
   EXPECT_EQ(trace_of({0.0f, at_2316}).back(), std::make_pair(365.0f, 0));
   EXPECT_EQ(trace_of({-1.0f}, false), (Points{{0.0f, 0}, {-1.0f, 0}, {-1.0f, 1}}));
+}
+
+// Whether the year counts as covered to its end, from real dates through the
+// time base: 23:17 on the last day and later does, 23:16 does not; in 92 and
+// 96 the last day is 31 December but the threshold is met on 30 December.
+TEST(Trace, YearEndsOfRealDates) {
+  struct Case {
+    int month, day, year, hour, min;
+    int last_state;
+  };
+  const Case cases[] = {
+      {12, 31, 90, 23, 17, 1}, {12, 31, 90, 23, 16, 0}, {12, 31, 90, 23, 59, 1},
+      {12, 30, 90, 23, 59, 0}, {12, 30, 92, 23, 17, 1}, {12, 30, 92, 23, 16, 0},
+      {12, 30, 96, 23, 17, 1}, {12, 30, 96, 23, 16, 0}, {12, 31, 92, 0, 0, 1},
+      {12, 31, 95, 23, 17, 1}, {1, 1, 91, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << c.month << "/" << c.day << "/" << c.year << " " << c.hour << ":" << c.min);
+    records::Observation o;
+    o.month = c.month;
+    o.day = c.day;
+    o.year = c.year;
+    o.hour = c.hour;
+    o.min = c.min;
+    const float x = records::compute_times(o).x;
+    Points p = trace_of({x - 0.5f, x});
+    ASSERT_FALSE(p.empty());
+    EXPECT_EQ(p.back(), std::make_pair(365.0f, c.last_state));
+  }
 }
 
 TEST(Trace, SixtyMinutesIsCoveredAndSixtyOneIsABreak) {
