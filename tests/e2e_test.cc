@@ -218,6 +218,7 @@ TEST_F(EndToEnd, FaultyRecordsEndCleanly) {
     std::string listing;  // the second record's listing line, or empty
   };
   const std::string first = "  0.000  365.000 01-01-1990 00:00     1.00\n";
+  const std::string ten_million_digits(std::size_t{10'000'000}, '3');
   const Case cases[] = {
       {"0 1 90 0 5 2", 1, " Read error\n 0/ 1/ 90 0: 5 2.0\n",
        "a.tmp line 2: month 0 is not 1 to 12", ""},
@@ -235,8 +236,8 @@ TEST_F(EndToEnd, FaultyRecordsEndCleanly) {
       {"1 1 90 0 5 NaN", 1, "", "a.tmp line 2: value 1 is not a number", ""},
       {std::string("1 1 90 0 5 \x01\xff\x00\x7f", 15), 1, "", "value 1 is not a number", ""},
       {std::string("1 1\0 90 0 5 2", 13), 1, "", "a.tmp line 2: the day is not a whole number", ""},
-      {"1 1 90 0 5 1" + std::string(10'000'000, '0'), 1, "", "value 1 is beyond the range", ""},
-      {"1 1 90 0 5 0." + std::string(10'000'000, '3'), 0, "", "",
+      {"1 1 90 0 5 1" + ten_million_digits, 1, "", "value 1 is beyond the range", ""},
+      {"1 1 90 0 5 0." + ten_million_digits, 0, "", "",
        "  0.003  365.003 01-01-1990 00:05     0.33\n"},
   };
   for (const Case& c : cases) {
