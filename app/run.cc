@@ -141,6 +141,9 @@ int run(Console& con, textio::FileSystem& fs) {
           .integer(r.min)
           .finish();
       FreeLine(con.lines).text("DATES OUT OF ORDER").finish();
+      // Said on standard error as well, where scripts look, with the place.
+      con.report(data_name + " line " + std::to_string(data.record_line()) +
+                 ": the record is dated before the one above it");
       status = kExitOutOfOrder;
       break;
     }

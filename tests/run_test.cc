@@ -165,6 +165,7 @@ TEST(Run, OutOfOrderEnding) {
   EXPECT_EQ(r.status, app::kExitOutOfOrder);
   EXPECT_NE(r.out.find(" HEY, 0.5 is less than 1.0  1/ 1/ 90 12: 0\n DATES OUT OF ORDER\n"),
             std::string::npos);
+  EXPECT_EQ(r.err, "vantrel: x.y.tmp line 2: the record is dated before the one above it\n");
   EXPECT_EQ(fs.files["x.jul"], "  1.000  366.000 01-02-1990 00:00\n");
   EXPECT_EQ(fs.files["x.gap"], " 0.0 0\n 1.0 0\n 1.0 1\n");
 }
