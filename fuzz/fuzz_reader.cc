@@ -12,21 +12,6 @@
 
 namespace {
 
-// Hands out its bytes one at a time.
-class ByteSource : public textio::Source {
- public:
-  explicit ByteSource(std::string_view data) : data_(data) {}
-  int read(char* buf, std::size_t n, std::size_t& got) override {
-    got = n > 0 && pos_ < data_.size() ? 1 : 0;
-    if (got != 0) buf[0] = data_[pos_++];
-    return 0;
-  }
-
- private:
-  std::string_view data_;
-  std::size_t pos_ = 0;
-};
-
 // One list of items and the storage it fills.
 struct List {
   char text[2][40] = {};
@@ -61,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const unsigned shape = data[0];
   const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
   textio::MemorySource whole(text);
-  ByteSource bytes(text);
+  textio::MemorySource bytes(text, 1);
   textio::Reader quick(whole);
   textio::Reader slow(bytes);
   List a(shape);

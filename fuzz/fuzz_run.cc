@@ -20,24 +20,6 @@
 
 namespace {
 
-// Hands out its bytes a few at a time, as a pipe may, so that tokens and
-// CR LF pairs are cut across the reader's blocks.
-class ChunkSource : public textio::Source {
- public:
-  ChunkSource(std::string_view data, std::size_t step) : data_(data), step_(step) {}
-  int read(char* buf, std::size_t n, std::size_t& got) override {
-    got = std::min({n, step_, data_.size() - pos_});
-    std::memcpy(buf, data_.data() + pos_, got);
-    pos_ += got;
-    return 0;
-  }
-
- private:
-  std::string_view data_;
-  std::size_t step_;
-  std::size_t pos_ = 0;
-};
-
 class MemoryFiles : public textio::FileSystem {
  public:
   std::map<std::string, std::string> files;
@@ -48,8 +30,7 @@ class MemoryFiles : public textio::FileSystem {
       err = ENOENT;
       return nullptr;
     }
-    if (step != 0) return std::make_unique<ChunkSource>(it->second, step);
-    return std::make_unique<textio::MemorySource>(it->second);
+    return std::make_unique<textio::MemorySource>(it->second, step);
   }
   std::unique_ptr<textio::Sink> open_write(const std::string& path, int&) override {
     files[path].clear();
@@ -159,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char* name : {"x.tmp", "x.y.tmp", "a.b.tmp", "st90.all.tmp"})
       again.files[name] = body;
     again.step = 1 + body.size() % 7;
-    ChunkSource in2(replies, 1 + replies.size() % 3);
+    textio::MemorySource in2(replies, 1 + replies.size() % 3);
     textio::MemorySink out2, err2;
     app::Console con2(in2, out2, err2);
     check(app::run(con2, again) == status, "cut reads: the same status");

@@ -156,29 +156,11 @@ TEST(FreeformReader, TextItems) {
   }
 }
 
-// A source that hands out its bytes a few at a time, so that every token
-// and every CR LF pair is cut across reads somewhere.
-class TrickleSource : public textio::Source {
- public:
-  TrickleSource(std::string data, std::size_t step) : data_(std::move(data)), step_(step) {}
-  int read(char* buf, std::size_t n, std::size_t& got) override {
-    got = std::min({n, step_, data_.size() - pos_});
-    std::memcpy(buf, data_.data() + pos_, got);
-    pos_ += got;
-    return 0;
-  }
-
- private:
-  std::string data_;
-  std::size_t step_;
-  std::size_t pos_ = 0;
-};
-
 TEST(FreeformReader, BlockBoundariesChangeNothing) {
   const std::string input = "1 2 3.25 4\r\n\r\n5,6,,1.5e1\r\n7 8 2*9.75\r\n'x' 1 2 3";
   for (std::size_t step = 1; step <= 7; ++step) {
     SCOPED_TRACE(step);
-    TrickleSource src(input, step);
+    MemorySource src(input, step);
     Reader reader(src);
     Record r;
     auto items = r.items();
@@ -200,7 +182,7 @@ TEST(FreeformReader, CarriageReturnsAcrossBlocks) {
   const std::string input = "ab\r\r\ncd\r\r\r\nef\r";
   for (std::size_t step = 1; step <= 4; ++step) {
     SCOPED_TRACE(step);
-    TrickleSource src(input, step);
+    MemorySource src(input, step);
     Reader reader(src);
     char field[4];
     Item item = Item::text_field(field, 4);
@@ -212,7 +194,7 @@ TEST(FreeformReader, CarriageReturnsAcrossBlocks) {
     EXPECT_EQ(std::string(field, 4), "ef  ");
     EXPECT_EQ(reader.read({&item, 1}), Outcome::end);
     // Inside quotes a CR LF line end is dropped and any other CR kept.
-    TrickleSource quoted("'x\r\r\ny\r'", step);
+    MemorySource quoted("'x\r\r\ny\r'", step);
     Reader reader2(quoted);
     ASSERT_EQ(reader2.read({&item, 1}), Outcome::whole);
     EXPECT_EQ(std::string(field, 4), "x\ry\r");

@@ -29,8 +29,7 @@ class MemoryFiles : public textio::FileSystem {
       err = ENOENT;
       return nullptr;
     }
-    if (step != 0) return std::make_unique<Trickle>(it->second, step);
-    return std::make_unique<textio::MemorySource>(it->second);
+    return std::make_unique<textio::MemorySource>(it->second, step);
   }
   std::unique_ptr<textio::Sink> open_write(const std::string& path, int&) override {
     files[path].clear();
@@ -38,19 +37,6 @@ class MemoryFiles : public textio::FileSystem {
   }
 
  private:
-  // Hands out a few bytes a read, as a pipe may.
-  struct Trickle : textio::Source {
-    Trickle(std::string_view d, std::size_t n) : data(d), step(n) {}
-    int read(char* buf, std::size_t n, std::size_t& got) override {
-      got = std::min({n, step, data.size() - pos});
-      std::memcpy(buf, data.data() + pos, got);
-      pos += got;
-      return 0;
-    }
-    std::string_view data;
-    std::size_t step;
-    std::size_t pos = 0;
-  };
   struct Into : textio::Sink {
     Into(std::string& s, bool full) : text(s), full(full) {}
     int write(const char* p, std::size_t n) override {

@@ -532,7 +532,7 @@ Reader::Scan Reader::read_text_value(std::span<const Item> items, std::size_t& i
 }
 
 bool parse_real(const char* s, std::size_t n, float& out) {
-  MemorySource src({s, n});
+  MemorySource src(std::string_view(s, n));
   Reader reader(src);
   float v = 0.0f;
   Item item = Item::real_field(v);

@@ -52,7 +52,7 @@ int FdSink::close() {
 }
 
 int MemorySource::read(char* buf, std::size_t n, std::size_t& got) {
-  got = std::min(n, data_.size());
+  got = std::min({n, data_.size(), step_ != 0 ? step_ : n});
   if (got > 0) std::memcpy(buf, data_.data(), got);
   data_.remove_prefix(got);
   return 0;

@@ -61,12 +61,14 @@ class FdSink : public Sink {
 // A source over bytes held in memory (not copied).
 class MemorySource : public Source {
  public:
-  // Reads the bytes of data, which must outlive the source.
-  explicit MemorySource(std::string_view data) : data_(data) {}
+  // Reads the bytes of data, which must outlive the source; at most step
+  // bytes a read when step is not 0, as a pipe may hand them over.
+  explicit MemorySource(std::string_view data, std::size_t step = 0) : data_(data), step_(step) {}
   int read(char* buf, std::size_t n, std::size_t& got) override;
 
  private:
   std::string_view data_;
+  std::size_t step_;
 };
 
 // A sink that keeps what is written in a string.
