@@ -99,13 +99,7 @@ TEST(Timebase, ExtremeFieldsWrapWithoutUndefinedBehaviour) {
           float bigx = x + static_cast<float>(years);
           if (year > 92) bigx = bigx + 1.0f;
           if (year > 96) bigx = bigx + 1.0f;
-          records::Observation o;
-          o.month = month;
-          o.day = day;
-          o.year = year;
-          o.hour = hm;
-          o.min = hm;
-          records::Times t = records::compute_times(o);
+          records::Times t = records::compute_times(at(month, day, year, hm, hm));
           ASSERT_EQ(std::bit_cast<std::uint32_t>(t.x), std::bit_cast<std::uint32_t>(x))
               << month << " " << day << " " << year << " " << hm;
           ASSERT_EQ(std::bit_cast<std::uint32_t>(t.bigx), std::bit_cast<std::uint32_t>(bigx))
