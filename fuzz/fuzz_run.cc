@@ -2,7 +2,6 @@
 // file. Checks what every run must hold, not only that it does not crash:
 // one listing line per record listed (two with 11 or 12 values), each of the
 // layout's width, and trace points only in the patterns the coverage allows.
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>

@@ -6,10 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <map>
 #include <string>
-#include <string_view>
 
 #include "app/run_state.h"
 

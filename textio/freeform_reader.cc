@@ -466,10 +466,11 @@ Reader::Scan Reader::scan_text(char* out, int& len, int max, bool repeat_allowed
     for (;;) {
       c = cur();
       if (c < 0) return io_error_ != 0 ? Scan::error : Scan::end;
+      const bool line_end_cr = c == '\r' && cr_ends_line();
       ++pos_;
       if (c == '\n') {
         ++line_;
-      } else if (c == '\r' && (pos_ == end_ ? !carry_cr_ : *pos_ == '\n')) {
+      } else if (line_end_cr) {
         // part of a CR LF line end inside the text: dropped with it
       } else if (c != '\'') {
         keep(c);
