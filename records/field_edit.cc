@@ -1,5 +1,6 @@
 #include "records/field_edit.h"
 
+#include <array>
 #include <bit>
 #include <cfloat>
 #include <cmath>
@@ -68,50 +69,53 @@ inline void put_number(char* out, int w, U q, int m, int d, bool neg) {
   while (p != out) *--p = ' ';
 }
 
+// The four ASCII digits of every number below 10^4, leading zeros included,
+// the first digit in the lowest byte: two lookups give a field's digits.
+constexpr auto kQuads = [] {
+  std::array<std::uint32_t, 10000> t{};
+  for (std::uint32_t n = 0; n < 10000; ++n) {
+    t[n] = (0x30u + n / 1000) | (0x30u + n / 100 % 10) << 8 | (0x30u + n / 10 % 10) << 16 |
+           (0x30u + n % 10) << 24;
+  }
+  return t;
+}();
+
 // The eight decimal digits of q < 10^8, leading zeros included, as eight
-// ASCII bytes with the first digit in the lowest byte. Each step splits every
-// lane of the word in two with a multiply-and-shift that is exact for the
-// lane's range, so no digit is looked up and no lane waits on another.
+// ASCII bytes with the first digit in the lowest byte.
 inline std::uint64_t eight_digits(std::uint32_t q) {
-  // Two lanes of four digits: the first four low, the last four high.
-  std::uint64_t x = (q / 10000) | (std::uint64_t{q % 10000} << 32);
-  // Four lanes of two digits: n / 100 is (n * 5243) >> 19 for n < 43699.
-  std::uint64_t hundreds = ((x * 5243) >> 19) & 0x0000007f0000007full;
-  x = hundreds | ((x - hundreds * 100) << 16);
-  // Eight lanes of one digit: n / 10 is (n * 103) >> 10 for n < 179.
-  std::uint64_t tens = ((x * 103) >> 10) & 0x000f000f000f000full;
-  x = tens | ((x - tens * 10) << 8);
-  return x + 0x3030303030303030ull;
+  const std::uint32_t hi = q / 10000;
+  return kQuads[hi] | std::uint64_t{kQuads[q - hi * 10000]} << 32;
 }
 
 // put_number for a field of at most 9 characters holding q < 10^(w-1) and
 // at least one whole-number digit, with no loop and no branch on the number
-// of digits: all the digits are written at once, then the leading zeros are
-// turned into blanks (and a sign) by a mask. Little-endian machines only.
+// of digits or the sign: all the digits are made at once, the leading zeros
+// turned into blanks and a minus sign by masks, and the point let in
+// between. Little-endian machines only.
 inline void put_fixed(char* out, int w, int d, std::uint32_t q, bool neg) {
   const int iw = w - d - 1;  // room for the sign and the whole-number digits
-  std::uint64_t word = eight_digits(q);
-  char digits[8];
-  std::memcpy(digits, &word, sizeof digits);
-  // The w - 1 digits of the field, first in the lowest byte; zero bytes in
-  // zeros mark the leading zeros, of which one stays before the point.
-  std::uint64_t field = word >> (8 * (9 - w));
-  std::uint64_t zeros = field ^ 0x3030303030303030ull;
-  int lead = zeros == 0 ? 8 : std::countr_zero(zeros) / 8;
-  if (lead > iw - 1) lead = iw - 1;
-  if (neg) {
-    if (lead == 0) return fill_stars(out, w);
-    --lead;
-    std::uint64_t at = std::uint64_t{0xff} << (8 * lead);
-    field = (field & ~at) | (at & 0x2d2d2d2d2d2d2d2dull);  // '-'
-  }
-  std::uint64_t blanks = (std::uint64_t{1} << (8 * lead)) - 1;
+  // The w - 1 digits of the field, first in the lowest byte.
+  std::uint64_t field = eight_digits(q) >> (8 * (9 - w));
+  // Zero bytes mark the leading zeros, of which one stays before the point:
+  // the bit set at that digit stops the count there.
+  const std::uint64_t zeros = (field ^ 0x3030303030303030ull) | std::uint64_t{1} << (8 * (iw - 1));
+  const int lead = std::countr_zero(zeros) / 8;
+  if (neg && lead == 0) return fill_stars(out, w);  // no room left for the sign
+  const std::uint64_t blanks = (std::uint64_t{1} << (8 * lead)) - 1;
   field = (field & ~blanks) | (blanks & 0x2020202020202020ull);
-  char text[8];
-  std::memcpy(text, &field, sizeof text);
-  std::memcpy(out, text, static_cast<std::size_t>(iw));
-  out[iw] = '.';
-  std::memcpy(out + iw + 1, digits + 8 - d, static_cast<std::size_t>(d));
+  // A minus sign ('-' is a blank plus 0x0d) in the last blank.
+  field += (std::uint64_t{neg} * 0x0d << (8 * lead)) >> 8;
+  const std::uint64_t whole = (std::uint64_t{1} << (8 * iw)) - 1;
+  const std::uint64_t text =
+      (field & whole) | std::uint64_t{'.'} << (8 * iw) | (field & ~whole) << 8;
+  char bytes[8];
+  std::memcpy(bytes, &text, sizeof bytes);
+  if (w <= 8) {
+    std::memcpy(out, bytes, static_cast<std::size_t>(w));
+  } else {
+    std::memcpy(out, bytes, 8);
+    out[8] = static_cast<char>(field >> 56);  // the last digit, pushed out by the point
+  }
 }
 
 // The real editor. The listing's field shapes call it with constant w and
