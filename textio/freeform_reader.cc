@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "textio/digit_word.h"
+#include "textio/line_scan.h"
 
 namespace textio {
 
@@ -25,8 +26,9 @@ constexpr std::int64_t kExpCap = 1000000000000ll;         // 1e12
 
 constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 
-// Bytes after the sentinel that eight-byte loads starting at or before it may read.
-constexpr std::size_t kPadding = 7;
+// Bytes after the sentinel that the loads of the line scan and of the quick
+// token scan may read.
+constexpr std::size_t kPadding = kLineReach;
 
 bool is_digit(int c) {
   return static_cast<unsigned>(c - '0') < 10;
@@ -243,6 +245,7 @@ Outcome Reader::read(std::span<const Item> items) {
     skip_line();
     return Outcome::whole;
   }
+  if (read_line(items)) return Outcome::whole;
   std::size_t idx = 0;
   bool after_comma = true;  // the start of a read counts as just after a comma
   // The common record, numbers parted by blanks on one line, goes through the
@@ -342,6 +345,25 @@ Reader::Scan Reader::scan_number(Number& num, bool repeat_allowed, bool& is_repe
     }
   }
   return at_separator(true) ? Scan::ok : Scan::error;
+}
+
+// The common record, a line of plain decimals, read in one go. Stores nothing
+// and returns false for anything else; the token-by-token path then reads the
+// record from the same place.
+bool Reader::read_line(std::span<const Item> items) {
+  std::uint32_t bits[kLineItems];
+  const std::size_t len = scan_line(pos_, items, bits);
+  if (len == 0) return false;
+  for (std::size_t k = 0; k < items.size(); ++k) {
+    if (items[k].kind == Item::Kind::integer) {
+      *static_cast<std::int32_t*>(items[k].target) = static_cast<std::int32_t>(bits[k]);
+    } else {
+      *static_cast<float*>(items[k].target) = std::bit_cast<float>(bits[k]);
+    }
+  }
+  pos_ += len;
+  skip_line();
+  return true;
 }
 
 // The common token, a plain decimal such as 12 or -3.25 standing well inside

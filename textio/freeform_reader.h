@@ -84,6 +84,7 @@ class Reader {
   int skip_blanks();
   void skip_line();
   Scan fail(Fault f, std::size_t item);
+  bool read_line(std::span<const Item> items);
   bool fast_number(const Item& item);
   bool fast_number_bytes(const Item& item);
   bool fast_store(const Item& item, const char* p, std::uint64_t m, int frac, bool neg);

@@ -1,0 +1,45 @@
+// The common record read in one go: a line of plain decimals parted by
+// blanks. Every token's start and end come from masks of the whole line
+// first, so the tokens are read side by side rather than each waiting for
+// the one before it to end. Anything else is left to the reader's general
+// path, which gives the same values for what is taken here.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+#include "textio/freeform_reader.h"
+
+namespace textio {
+
+// How far past its start a line may hold the tokens the scan reads.
+constexpr std::size_t kLineWindow = 128;
+// Bytes the scan may read at and past its start: the window and an
+// eight-byte load at its last byte. They must be readable, and zeros past
+// the data.
+constexpr std::size_t kLineReach = kLineWindow + 8;
+// Most items one scan fills.
+constexpr std::size_t kLineItems = 24;
+
+// Reads one number for each of the items (none a text) from s, where the
+// line holds them as plain decimals (an optional sign, digits with at most
+// one point, at most eight characters in all; at most 2^24 for a real),
+// parted by blanks or tabs, the first n tokens and the byte after them
+// within the window, the last followed by a blank, tab, line end, comma or
+// slash. Stores each value's bits (an int32 or a float) in bits[k] and
+// returns the offset just past the last token; returns 0 for a line it does
+// not take, as it never takes one of another form.
+std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t* bits);
+
+// The same, one token after the other, for any machine; it takes tokens
+// of at most seven characters after the sign.
+std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::uint32_t* bits);
+
+// The same, eight tokens at a time with AVX-512; only where wide_scan_supported().
+std::size_t scan_line_wide(const char* s, std::span<const Item> items, std::uint32_t* bits);
+
+// True when this processor runs scan_line_wide.
+bool wide_scan_supported();
+
+}  // namespace textio
