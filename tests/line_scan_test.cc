@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "textio/blank_mask.h"
 #include "textio/freeform_reader.h"
 #include "textio/stream.h"
 
@@ -172,6 +173,20 @@ TEST(LineScan, AgreesWithTheReaderOnRandomLines) {
   EXPECT_GT(taken_portable, 10000u);
   if (textio::wide_scan_supported()) {
     EXPECT_GT(taken_wide, taken_portable);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// The sixteen-byte blank mask against the byte loop it stands for.
+TEST(LineScan, BlankMaskMatchesTheByteLoop) {
+  std::mt19937_64 rng(0xb1a4c);
+  char buf[64];
+  for (int round = 0; round < 100000; ++round) {
+    for (char& c : buf) c = " \t\n\r0.-x\xa0\x89"[rng() % 10];
+    ASSERT_EQ(textio::blank_mask(buf), textio::blank_mask_bytes(buf));
   }
 }
 
