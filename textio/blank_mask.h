@@ -3,6 +3,7 @@
 // for the reading of the one before it to learn where it starts.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -27,7 +28,7 @@ inline std::uint64_t blank_mask(const char* p) {
   const __m128i blank = _mm_set1_epi8(' ');
   const __m128i tab = _mm_set1_epi8('\t');
   std::uint64_t m = 0;
-  for (int i = 0; i < 4; ++i) {
+  for (std::size_t i = 0; i < 4; ++i) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
     const __m128i is = _mm_or_si128(_mm_cmpeq_epi8(v, blank), _mm_cmpeq_epi8(v, tab));
     m |= std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(is))} << (16 * i);
