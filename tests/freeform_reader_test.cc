@@ -202,7 +202,7 @@ TEST(FreeformReader, CarriageReturnsAcrossBlocks) {
 }
 
 TEST(FreeformReader, LongLinesCostNoMemory) {
-  // Ten million digits of one value, and a line of blanks, in a 64 KiB reader.
+  // Ten million digits of one value, and a line of blanks, in a reader of a fixed, much smaller size.
   std::string input = "1 2 0." + std::string(10'000'000, '3') + " 4\n" +
                       std::string(20'000'000, ' ') + "\n5 6 7 8\n";
   MemorySource src(input);

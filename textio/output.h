@@ -15,7 +15,7 @@ namespace textio {
 class Output {
  public:
   // Size of the buffer; also the most that reserve() can hand out.
-  static constexpr std::size_t kBufferSize = std::size_t{64} * 1024;
+  static constexpr std::size_t kBufferSize = std::size_t{256} * 1024;
 
   // Writes to sink, which must outlive the output.
   explicit Output(Sink& sink);
