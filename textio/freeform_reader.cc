@@ -13,11 +13,6 @@ namespace textio {
 
 namespace {
 
-// Bytes asked of the source at a time: large enough that the calls into the
-// kernel cost little (a quarter as many as 64 KiB took 3 ms off a year), small
-// enough that the block and the listing's buffer stay in the second-level cache.
-constexpr std::size_t kBlockSize = std::size_t{256} * 1024;
-
 // Digits kept of a real's mantissa. The decimal expansion of a point halfway
 // between two floats has at most 112 significant digits, so the first 120 and
 // whether anything non-zero follows decide the rounding exactly.
@@ -138,7 +133,15 @@ struct Reader::Number {
   }
 };
 
-Reader::Reader(Source& src) : src_(src), buf_(new char[kBlockSize + 1 + kPadding]) {
+// The default block is large enough that the calls into the kernel cost
+// little (a quarter as many as 64 KiB blocks took 3 ms off a year), and small
+// enough that it and the listing's buffer stay in the second-level cache.
+Reader::Reader(Source& src, std::size_t block)
+    : src_(src),
+      // A carriage return held back from the last block takes a byte of the
+      // next, so a block needs room for one more.
+      block_(std::max<std::size_t>(block, 2)),
+      buf_(new char[block_ + 1 + kPadding]) {
   pos_ = buf_.get();
   end_ = pos_;
   std::memset(end_, 0, 1 + kPadding);
@@ -155,7 +158,7 @@ bool Reader::refill() {
       carry_cr_ = false;
     }
     std::size_t got = 0;
-    int e = src_.read(buf_.get() + keep, kBlockSize - keep, got);
+    int e = src_.read(buf_.get() + keep, block_ - keep, got);
     if (e != 0) {
       io_error_ = e;
       eof_ = true;
@@ -559,7 +562,7 @@ Reader::Scan Reader::read_text_value(std::span<const Item> items, std::size_t& i
 
 bool parse_real(const char* s, std::size_t n, float& out) {
   MemorySource src(std::string_view(s, n));
-  Reader reader(src);
+  Reader reader(src, n + 1);  // a short text needs no big buffer
   float v = 0.0f;
   Item item = Item::real_field(v);
   // The text must be exactly one real: nothing before, nothing after.

@@ -54,8 +54,11 @@ class Reader {
   // The widest text field an item may have.
   static constexpr int kMaxText = 64;
 
-  // Reads from src, which must outlive the reader.
-  explicit Reader(Source& src);
+  // Bytes asked of the source at a time, unless the reader is told less.
+  static constexpr std::size_t kBlockSize = std::size_t{256} * 1024;
+
+  // Reads from src, which must outlive the reader, block bytes (at least 2) at a time.
+  explicit Reader(Source& src, std::size_t block = kBlockSize);
   Reader(const Reader&) = delete;
   Reader& operator=(const Reader&) = delete;
 
@@ -94,6 +97,7 @@ class Reader {
   Scan read_number_value(std::span<const Item> items, std::size_t& idx);
 
   Source& src_;
+  std::size_t block_;
   std::unique_ptr<char[]> buf_;
   char* pos_;
   char* end_;
