@@ -5,8 +5,8 @@
 //
 //   build/bench/bench/field_edit_exhaustive 9 2     (F9.2; also 7 3, 9 3)
 //
-// F9.2 values are also checked through the eight-lane editor of the
-// listing's value columns, where this processor has it.
+// Where the processor has AVX-512, each value is also checked in every
+// column of its shape in a listing line edited all at once.
 //
 // A value of 10^(w-d-1) or more needs at least w+1 characters, so there only
 // the asterisks are checked; NaNs and infinities must give asterisks too.
@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "records/field_edit.h"
+#include "records/listing.h"
 
 namespace {
 
@@ -31,52 +32,45 @@ struct Tally {
   std::uint64_t wrong = 0;
 };
 
-// True when got is what the field of v must be.
-bool right(const char* got, float v, int w, int d, double limit, Tally& t) {
-  char want[400];
-  if (!std::isfinite(v) || std::fabs(static_cast<double>(v)) >= limit) {
-    ++t.starred;
-    return std::memchr(got, ' ', static_cast<std::size_t>(w)) == nullptr &&
-           std::strspn(got, "*") >= static_cast<std::size_t>(w);
-  }
-  ++t.compared;
-  int n = std::snprintf(want, sizeof want, "%*.*f", w, d, static_cast<double>(v));
-  if (n > w) std::memset(want, '*', static_cast<std::size_t>(w));
-  return std::memcmp(got, want, static_cast<std::size_t>(w)) == 0;
-}
-
-void report(const char* how, const char* got, float v, int w, int d, Tally& t) {
-  if (t.wrong < 10)
-    std::printf("F%d.%d of %a (%s): got '%.*s'\n", w, d, static_cast<double>(v), how, w, got);
-  ++t.wrong;
-}
-
-// Each value alone through edit_real; for F9.2 also in groups of one to
-// nine through edit_reals_wide where the processor runs it, so that every
-// lane of a group and both of its stores see every value.
+// The field of v as edited alone by edit_real and, where the processor runs
+// it, in every column of its shape in a listing line made all at once.
 void check_range(std::uint64_t from, std::uint64_t to, int w, int d, Tally& t) {
   const double limit = std::pow(10.0, w - d - 1);
-  const bool wide = w == 9 && d == 2 && records::wide_edit_supported();
+  std::vector<int> columns;  // of the shape in the listing line
+  if (records::wide_listing_supported()) {
+    if (w == 7 && d == 3) columns = {0};
+    if (w == 9 && d == 3) columns = {7};
+    if (w == 9 && d == 2)
+      for (int k = 0; k < 9; ++k) columns.push_back(33 + 9 * k);
+  }
   char got[32];
-  float group[9];
-  char fields[9 * 9];
-  int k = 0;
-  int size = 1;
+  char want[400];
+  char line[records::kMaxListingChars];
+  records::Observation obs{};
   for (std::uint64_t b = from; b < to; ++b) {
     const float v = std::bit_cast<float>(static_cast<std::uint32_t>(b));
     records::edit_real(got, v, w, d);
-    if (!right(got, v, w, d, limit, t)) report("alone", got, v, w, d, t);
-    if (!wide) continue;
-    group[k++] = v;
-    if (k == size || b + 1 == to) {
-      records::edit_reals_wide(fields, group, k);
-      for (int i = 0; i < k; ++i) {
-        Tally ignored;
-        if (!right(fields + 9 * i, group[i], w, d, limit, ignored))
-          report("in a group", fields + 9 * i, group[i], w, d, t);
-      }
-      k = 0;
-      size = size % 9 + 1;
+    bool starred = !std::isfinite(v) || std::fabs(static_cast<double>(v)) >= limit;
+    if (starred) {
+      std::memset(want, '*', static_cast<std::size_t>(w));
+      ++t.starred;
+    } else {
+      int n = std::snprintf(want, sizeof want, "%*.*f", w, d, static_cast<double>(v));
+      if (n > w) std::memset(want, '*', static_cast<std::size_t>(w));
+      ++t.compared;
+    }
+    bool ok = std::memcmp(got, want, static_cast<std::size_t>(w)) == 0;
+    if (!columns.empty()) {
+      for (float& x : obs.val) x = v;
+      records::format_listing_wide(line, obs, records::Times{v, v}, 9);
+      for (int c : columns)
+        ok = ok && std::memcmp(line + c, want, static_cast<std::size_t>(w)) == 0;
+    }
+    if (!ok) {
+      if (t.wrong < 10)
+        std::printf("F%d.%d of %a: alone '%.*s', in the line '%.115s'\n", w, d,
+                    static_cast<double>(v), w, got, line);
+      ++t.wrong;
     }
   }
 }

@@ -182,7 +182,6 @@ void edit_real(char* out, float v, int w, int d) {
 
 void edit_reals(char* out, const float* v, int n, int w, int d) {
   if (w == 9 && d == 2) {  // the listing's value columns
-    if (wide_edit_supported()) return edit_reals_wide(out, v, n);
     for (int i = 0; i < n; ++i) edit_real_at(out + 9 * i, v[i], 9, 2);
     return;
   }

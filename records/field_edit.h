@@ -20,13 +20,6 @@ void edit_real(char* out, float v, int w, int d);
 // edit_real writes it; n <= 0 writes nothing.
 void edit_reals(char* out, const float* v, int n, int w, int d);
 
-// edit_reals for fields of width 9 with 2 decimals, the listing's value
-// columns, eight at a time with AVX-512; only where wide_edit_supported().
-void edit_reals_wide(char* out, const float* v, int n);
-
-// True when this processor runs edit_reals_wide.
-bool wide_edit_supported();
-
 // Writes v with at least m digits (zeros added on the left) and a minus sign
 // when negative, right-justified in exactly w characters at out, or w
 // asterisks when it needs more; 1 <= m <= w <= kMaxFieldWidth.

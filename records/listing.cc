@@ -8,6 +8,14 @@
 namespace records {
 
 std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval) {
+  if (wide_listing_supported()) {
+    const std::size_t len = format_listing_wide(out, obs, t, nval);
+    if (len != 0) return len;
+  }
+  return format_listing_portable(out, obs, t, nval);
+}
+
+std::size_t format_listing_portable(char* out, const Observation& obs, Times t, std::int32_t nval) {
   char* p = out;
   edit_real(p, t.x, 7, 3);
   edit_real(p + 7, t.bigx, 9, 3);

@@ -2,15 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
-#include <limits>
 #include <random>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -91,59 +87,6 @@ TEST(FieldEdit, RealsMatchTheExactReference) {
     for (const auto& s : shapes) {
       ASSERT_EQ(real(v, s[0], s[1]), reference(v, s[0], s[1]))
           << std::hexfloat << v << " F" << s[0] << "." << s[1];
-    }
-  }
-}
-
-// The eight-lane editor of the value columns against the exact reference, in
-// groups of every size from one to twelve (so a group fills the lanes, spills
-// into a second pass, or leaves lanes empty), with the bytes around the
-// fields left as they were. Its values: the hard cases of the field (ties,
-// the last fitting values and the first too wide, a minus that no longer
-// fits, signed zeros, NaNs, infinities, subnormals) mixed with random ones.
-TEST(FieldEdit, WideValueColumnsMatchTheExactReference) {
-  if (!records::wide_edit_supported()) GTEST_SKIP() << "no AVX-512 on this processor";
-  const float inf = std::numeric_limits<float>::infinity();
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  const std::vector<float> hard = {0.0f,       -0.0f,       0.125f,     0.375f,     -0.125f,
-                                   0.005f,     -0.005f,     0.004999f,  999999.94f, 999999.99f,
-                                   -99999.99f, -99999.995f, -100000.0f, 123456.0f,  -12345.0f,
-                                   1234567.0f, inf,         -inf,       nan,        -nan,
-                                   1e-45f,     -1e-45f,     1e30f,      -1e30f,     16777216.0f,
-                                   1e8f,       0.01f,       -0.01f,     0.995f,     9.995f};
-  std::mt19937 rng(2026);
-  std::vector<float> values = hard;
-  for (int n = 0; n < 600'000; ++n) {
-    switch (n % 3) {
-      case 0:
-        values.push_back(std::bit_cast<float>(static_cast<std::uint32_t>(rng())));
-        break;
-      case 1:  // multiples of 1/200, where half of the values are ties
-        values.push_back(static_cast<float>(static_cast<int>(rng() % 400'000'000) - 200'000'000) /
-                         200.0f);
-        break;
-      default:
-        values.push_back(
-            std::ldexp(static_cast<float>(rng() % (1u << 24)), static_cast<int>(rng() % 40) - 30) *
-            ((rng() & 1) ? -1.0f : 1.0f));
-    }
-  }
-  char out[2 + 12 * 9 + 70];
-  std::size_t i = 0;
-  for (int size = 1; i < values.size(); size = size % 12 + 1) {
-    const int k =
-        static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(size), values.size() - i));
-    std::memset(out, '#', sizeof out);
-    records::edit_reals_wide(out + 2, values.data() + i, k);
-    ASSERT_EQ(std::string(out, 2), "##");
-    ASSERT_EQ(std::string(out + 2 + 9 * k, sizeof out - 2 - 9 * static_cast<std::size_t>(k)),
-              std::string(sizeof out - 2 - 9 * static_cast<std::size_t>(k), '#'));
-    for (int j = 0; j < k; ++j, ++i) {
-      // NaNs and infinities have no decimal form: asterisks, as edit_real writes.
-      const std::string want =
-          std::isfinite(values[i]) ? reference(values[i], 9, 2) : std::string(9, '*');
-      ASSERT_EQ(std::string(out + 2 + 9 * j, 9), want)
-          << std::hexfloat << values[i] << " in a group of " << k;
     }
   }
 }

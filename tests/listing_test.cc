@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
 #include <string>
 
 namespace {
@@ -50,6 +56,75 @@ TEST(Listing, ElevenAndTwelveValuesTakeASecondLine) {
   EXPECT_EQ(listing(o, 11), first + " 11.500\n");
   EXPECT_EQ(listing(o, 10), first);
   EXPECT_EQ(listing(o, 9).size(), 33u + 81u + 1u);
+}
+
+// The all-at-once line against the field-by-field one, over records whose
+// every field is drawn from the hard cases of its column (ties, the last
+// value that fits and the first that does not, a minus sign with no room,
+// signed zeros, NaNs, infinities, the ends of 32 bits) and from random
+// ones, for every count of values, with the bytes past the line untouched.
+TEST(Listing, WideLineMatchesFieldByField) {
+  if (!records::wide_listing_supported()) GTEST_SKIP() << "no AVX-512 on this processor";
+  const float inf = std::numeric_limits<float>::infinity();
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  const float hard_reals[] = {
+      0.0f,        -0.0f,      0.125f,     0.375f,      -0.125f,    0.0005f,    -0.0005f,
+      0.005f,      999.9995f,  999.999f,   -99.9995f,   -99.999f,   9999.9995f, 99999.999f,
+      -9999.999f,  999999.99f, -99999.99f, -99999.995f, -100000.0f, 1234567.0f, inf,
+      -inf,        nan,        -nan,       1e-45f,      -1e-45f,    1e30f,      -1e30f,
+      16777216.0f, 0.995f,     9.995f};
+  const std::int32_t hard_ints[] = {0,  1,  9,   10,  99,   100,  999,       1000,
+                                    -1, -9, -10, -99, -100, -999, INT32_MIN, INT32_MAX};
+  std::mt19937 rng(1990);
+  auto real = [&]() -> float {
+    switch (rng() % 4) {
+      case 0:
+        return hard_reals[rng() % std::size(hard_reals)];
+      case 1:
+        return std::bit_cast<float>(static_cast<std::uint32_t>(rng()));
+      case 2:  // multiples of 1/2000: ties in every field
+        return static_cast<float>(static_cast<int>(rng() % 400'000'000) - 200'000'000) / 2000.0f;
+      default:
+        return std::ldexp(static_cast<float>(rng() % (1u << 24)),
+                          static_cast<int>(rng() % 40) - 30) *
+               ((rng() & 1) ? -1.0f : 1.0f);
+    }
+  };
+  auto integer = [&]() -> std::int32_t {
+    switch (rng() % 3) {
+      case 0:
+        return hard_ints[rng() % std::size(hard_ints)];
+      case 1:
+        return static_cast<std::int32_t>(rng() % 1200) - 100;
+      default:
+        return static_cast<std::int32_t>(rng());
+    }
+  };
+  for (int n = 0; n < 400'000; ++n) {
+    records::Observation o;
+    o.month = integer();
+    o.day = integer();
+    o.year = integer();
+    o.hour = integer();
+    o.min = integer();
+    for (float& v : o.val) v = real();
+    const records::Times t{real(), real()};
+    const int nval = static_cast<int>(rng() % 15) - 2;
+    char want[records::kMaxListingChars];
+    const std::size_t want_len = records::format_listing_portable(want, o, t, nval);
+    char got[records::kMaxListingChars + 2];
+    std::memset(got, '#', sizeof got);
+    const std::size_t len = records::format_listing_wide(got + 1, o, t, nval);
+    ASSERT_EQ(got[0], '#');
+    ASSERT_EQ(std::string(got + 1 + len, sizeof got - 1 - len),
+              std::string(sizeof got - 1 - len, '#'));
+    if (nval > 9) {
+      ASSERT_EQ(len, 0u);
+      continue;
+    }
+    ASSERT_EQ(std::string(got + 1, len), std::string(want, want_len))
+        << "record " << n << " with " << nval << " values";
+  }
 }
 
 }  // namespace
