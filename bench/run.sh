@@ -3,7 +3,8 @@
 # generator, writes the year (one record a minute) and the same year four
 # times over, and a one-record file, runs the tool on each RUNS times and
 # prints the medians as a table, with a plain `cat` of the same file for
-# comparison, the 4x scaling and the peak memory.
+# comparison, the 4x scaling, the peak memory, and the year's time through
+# a yardstick listing written with scanf and printf (bench/traditional.cc).
 #
 #   bench/run.sh [RUNS]        (default 7; data under build/bench/data)
 set -euo pipefail
@@ -82,5 +83,19 @@ for name in one year year4; do
 done
 awk -v a="${wall[year]}" -v b="${wall[year4]}" -v la="${least[year]}" -v lb="${least[year4]}" 'BEGIN {
   printf "4x the records took %.2f times as long by the medians, %.2f by the least (target: at most 4.6)\n", b / a, lb / la
+}'
+# The yardstick, the listing through scanf and printf, on the year.
+trad=$root/build/bench/bench/traditional
+trad_us=$(for ((i = 0; i < 3; i++)); do
+  rm -f year.trad
+  sync
+  t0=$(now)
+  "$trad" year.all.tmp year.trad 9
+  t1=$(now)
+  echo $((t1 - t0))
+done | median | cut -d' ' -f1)
+rm -f year.trad
+awk -v t="$trad_us" -v a="${wall[year]}" 'BEGIN {
+  printf "the year through scanf and printf (bench/traditional.cc): %.3f s, %.1f times the tool'"'"'s\n", t / 1e6, t / a
 }'
 echo "medians (and the least) of $runs runs, rates from the medians; peak memory from /usr/bin/time; $(nproc) cores"
