@@ -50,6 +50,7 @@ constexpr Field kFields[16] = {{0, 7, 3, 4},  {7, 9, 3, 4},  {16, 3, 0, 2}, {20,
 
 constexpr int kTimeLanes = 7;
 constexpr int kWideValues = 9;
+static_assert(33 + 9 * kWideValues + 1 <= static_cast<int>(kMaxListingChars));
 
 // The digits a field holds: all its characters but the point.
 constexpr int field_digits(const Field& f) {
@@ -202,7 +203,7 @@ VANTREL_WIDE std::size_t format_listing_wide(char* out, const Observation& obs, 
       _cvtu64_mask64(l.constants[1]),
       _mm512_permutex2var_epi8(first, _mm512_loadu_si512(l.source + 64), second),
       _mm512_loadu_si512(l.constant + 64));
-  if (l.length > 64) {
+  if (l.length >= 64) {  // every shift below then stays under 64
     _mm512_storeu_si512(out, low);
     _mm512_mask_storeu_epi8(out + 64, _cvtu64_mask64((std::uint64_t{1} << (l.length - 64)) - 1),
                             high);

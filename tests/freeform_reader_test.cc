@@ -180,10 +180,13 @@ TEST(FreeformReader, BlockBoundariesChangeNothing) {
 // must not depend on where the source's reads happen to cut the bytes.
 TEST(FreeformReader, CarriageReturnsAcrossBlocks) {
   const std::string input = "ab\r\r\ncd\r\r\r\nef\r";
-  for (std::size_t step = 1; step <= 4; ++step) {
+  // Cut by the source's reads, or by the reader's own blocks (of 2 bytes
+  // at least, the carriage return held back and the byte after it).
+  for (std::size_t step = 1; step <= 8; ++step) {
     SCOPED_TRACE(step);
-    MemorySource src(input, step);
-    Reader reader(src);
+    const bool by_source = step <= 4;
+    MemorySource src(input, by_source ? step : 0);
+    Reader reader(src, by_source ? Reader::kBlockSize : step - 4);
     char field[4];
     Item item = Item::text_field(field, 4);
     ASSERT_EQ(reader.read({&item, 1}), Outcome::whole);
@@ -194,15 +197,16 @@ TEST(FreeformReader, CarriageReturnsAcrossBlocks) {
     EXPECT_EQ(std::string(field, 4), "ef  ");
     EXPECT_EQ(reader.read({&item, 1}), Outcome::end);
     // Inside quotes a CR LF line end is dropped and any other CR kept.
-    MemorySource quoted("'x\r\r\ny\r'", step);
-    Reader reader2(quoted);
+    MemorySource quoted("'x\r\r\ny\r'", by_source ? step : 0);
+    Reader reader2(quoted, by_source ? Reader::kBlockSize : step - 4);
     ASSERT_EQ(reader2.read({&item, 1}), Outcome::whole);
     EXPECT_EQ(std::string(field, 4), "x\ry\r");
   }
 }
 
 TEST(FreeformReader, LongLinesCostNoMemory) {
-  // Ten million digits of one value, and a line of blanks, in a reader of a fixed, much smaller size.
+  // Ten million digits of one value, and a line of blanks, in a reader of a fixed, much smaller
+  // size.
   std::string input = "1 2 0." + std::string(10'000'000, '3') + " 4\n" +
                       std::string(20'000'000, ' ') + "\n5 6 7 8\n";
   MemorySource src(input);

@@ -54,10 +54,13 @@ class Reader {
   // The widest text field an item may have.
   static constexpr int kMaxText = 64;
 
-  // Bytes asked of the source at a time, unless the reader is told less.
+  // Most bytes asked of the source at a time, unless the reader is told less.
   static constexpr std::size_t kBlockSize = std::size_t{256} * 1024;
+  // Bytes asked of the source first; the block grows as the source fills it.
+  static constexpr std::size_t kFirstBlock = 256;
 
-  // Reads from src, which must outlive the reader, block bytes (at least 2) at a time.
+  // Reads from src, which must outlive the reader, at most block bytes (at
+  // least 2) at a time.
   explicit Reader(Source& src, std::size_t block = kBlockSize);
   Reader(const Reader&) = delete;
   Reader& operator=(const Reader&) = delete;
@@ -97,11 +100,13 @@ class Reader {
   Scan read_number_value(std::span<const Item> items, std::size_t& idx);
 
   Source& src_;
+  std::size_t max_block_;
   std::size_t block_;
   std::unique_ptr<char[]> buf_;
   char* pos_;
   char* end_;
   bool eof_ = false;
+  bool grow_ = false;  // the source filled the block: the next one is larger
   bool carry_cr_ = false;
   int io_error_ = 0;
   Fault fault_ = Fault::none;

@@ -11,11 +11,14 @@
 
 namespace textio {
 
-// One output file or stream, written through a fixed-size buffer.
+// One output file or stream, written through a buffer that starts small and
+// grows, as it fills, to a fixed size.
 class Output {
  public:
-  // Size of the buffer; also the most that reserve() can hand out.
+  // Largest size of the buffer; also the most that reserve() can hand out.
   static constexpr std::size_t kBufferSize = std::size_t{256} * 1024;
+  // Size the buffer starts at.
+  static constexpr std::size_t kFirstSize = 4096;
 
   // Writes to sink, which must outlive the output.
   explicit Output(Sink& sink);
@@ -35,12 +38,12 @@ class Output {
   void write(std::string_view s) { write(s.data(), s.size()); }
   // Appends one byte.
   void put(char c) {
-    if (pos_ == end_) flush();
+    if (pos_ == end_) make_room(1);
     *pos_++ = c;
   }
   // Room for n (at most kBufferSize) bytes to fill in place; hand back the end with commit().
   char* reserve(std::size_t n) {
-    if (n > static_cast<std::size_t>(end_ - pos_)) flush();
+    if (n > static_cast<std::size_t>(end_ - pos_)) make_room(n);
     return pos_;
   }
   // Takes the bytes filled after reserve() up to end.
@@ -55,6 +58,7 @@ class Output {
 
  private:
   void write_slow(const char* p, std::size_t n);
+  void make_room(std::size_t n);
 
   Sink& sink_;
   std::unique_ptr<char[]> buf_;
