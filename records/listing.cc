@@ -1,7 +1,7 @@
 #include "records/listing.h"
 
 #include <algorithm>
-#include <cstring>
+#include <cstddef>
 
 #include "records/field_edit.h"
 
@@ -22,7 +22,9 @@ std::size_t format_listing_portable(char* out, const Observation& obs, Times t, 
   edit_int(p + 16, obs.month, 3, 2);
   p[19] = '-';
   edit_int(p + 20, obs.day, 2, 2);
-  std::memcpy(p + 22, "-19", 3);
+  p[22] = '-';
+  p[23] = '1';
+  p[24] = '9';
   edit_int(p + 25, obs.year, 2, 2);
   edit_int(p + 27, obs.hour, 3, 2);
   p[30] = ':';
@@ -31,7 +33,7 @@ std::size_t format_listing_portable(char* out, const Observation& obs, Times t, 
   int n = std::clamp(nval, 0, kMaxValues);
   int first = std::min(n, 10);
   edit_reals(p, obs.val, first, 9, 2);
-  p += 9 * first;
+  p += std::ptrdiff_t{9} * first;
   *p++ = '\n';
   // Past the tenth value the layout starts again on a new line, so the 11th
   // and 12th values take the widths of the two time fields.
