@@ -11,6 +11,11 @@
 
 namespace textio {
 
+// The powers of ten 10^0 to 10^10, each exact as a float: dividing an exact
+// digit value by one of them rounds correctly in one step.
+inline constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                   1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+
 // Loads the eight bytes at p, the first in the lowest byte.
 inline std::uint64_t load_word(const char* p) {
   std::uint64_t w;

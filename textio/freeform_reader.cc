@@ -22,8 +22,6 @@ constexpr int kMaxDigits = 120;
 constexpr std::uint64_t kIntCap = 100000000000000000ull;  // 1e17
 constexpr std::int64_t kExpCap = 1000000000000ll;         // 1e12
 
-constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
-
 // Bytes after the sentinel that the loads of the line scan and of the quick
 // token scan may read.
 constexpr std::size_t kPadding = kLineReach;

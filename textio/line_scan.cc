@@ -20,8 +20,6 @@ namespace textio {
 
 namespace {
 
-constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f};
-
 // True when c may follow the last token: what ends a number there.
 bool ends_last(const char* t) {
   const char c = *t;

@@ -16,8 +16,9 @@ void Output::make_room(std::size_t n) {
   flush();
   std::size_t size = static_cast<std::size_t>(end_ - buf_.get());
   if (size >= kBufferSize) return;
-  size = std::min(size * 4, kBufferSize);
-  while (size < n && size < kBufferSize) size = std::min(size * 4, kBufferSize);
+  do {
+    size = std::min(size * 4, kBufferSize);
+  } while (size < n && size < kBufferSize);
   buf_.reset(new char[size]);
   pos_ = buf_.get();
   end_ = pos_ + size;
