@@ -34,7 +34,7 @@ fuzz:
 
 fuzz-run:
 	cmake --workflow --preset fuzz
-	for t in reader run; do \
+	for t in reader run fields; do \
 	  mkdir -p build/fuzz/corpus-$$t && cp fuzz/corpus/$$t/* build/fuzz/corpus-$$t/ && \
 	  build/fuzz/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
 	    -artifact_prefix=build/fuzz/ build/fuzz/corpus-$$t || exit 1; \

@@ -1,16 +1,32 @@
 // Bytes into the free-form reader, read as lists of every kind of item until
 // the bytes run out. The reader must never crash, hang or read past its
-// input, and its quick scan must change nothing: the same bytes handed over
+// input, and its quick paths must change nothing: the same bytes handed over
 // one at a time, which sends every token down the general path, must give
-// the same outcomes, faults, lines and values, bit for bit.
+// the same outcomes, faults, lines and values, bit for bit; each line scan
+// must read what it takes as the general path does; and every real must be
+// the one glibc's correctly rounded strtof gives.
+#include <bit>
+#include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "textio/freeform_reader.h"
+#include "textio/line_scan.h"
 
 namespace {
+
+void check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "property broken: %s\n", what);
+    std::abort();
+  }
+}
 
 // One list of items and the storage it fills.
 struct List {
@@ -19,6 +35,7 @@ struct List {
   float reals[12] = {};
   textio::Item items[17];
   std::size_t n = 0;
+  bool numbers_only = true;
 
   explicit List(unsigned shape) {
     if (shape & 1) items[n++] = textio::Item::text_field(text[0], 1 + static_cast<int>(shape % 32));
@@ -27,6 +44,7 @@ struct List {
     for (unsigned i = 0; i < (shape >> 3) % 13; ++i)
       items[n++] = textio::Item::real_field(reals[i]);
     if (shape & 0x80) items[n++] = textio::Item::text_field(text[1], 32);
+    numbers_only = (shape & 0x81) == 0;
   }
   List(const List&) = delete;
   List& operator=(const List&) = delete;
@@ -36,7 +54,53 @@ struct List {
            std::memcmp(ints, o.ints, sizeof ints) == 0 &&
            std::memcmp(reals, o.reals, sizeof reals) == 0;
   }
+  std::uint32_t bits(std::size_t k) const {
+    return k < ints_before_reals() ? static_cast<std::uint32_t>(ints[k])
+                                   : std::bit_cast<std::uint32_t>(reals[k - ints_before_reals()]);
+  }
+  std::size_t ints_before_reals() const {
+    std::size_t k = 0;
+    while (k < n && items[k].kind == textio::Item::Kind::integer) ++k;
+    return k;
+  }
 };
+
+// The text as one real: the reader and strtof must agree, on its value
+// when the reader takes it, and on refusing a plain decimal that overflows.
+void check_real(std::string text) {
+  float got = 0.0f;
+  const bool ok = textio::parse_real(text.data(), text.size(), got);
+  for (char& c : text) c = c == 'd' || c == 'D' ? 'e' : c;  // strtof knows no D exponent
+  // Hex, infinities, NaNs and leading white space are strtof's, not ours.
+  if (text.find_first_of("xXnNiIpP\v\f") != std::string::npos) return;
+  char* end = nullptr;
+  const float want = std::strtof(text.c_str(), &end);
+  const bool whole = !text.empty() && end == text.c_str() + text.size();
+  if (ok) {
+    check(whole, "a real the reader takes is a decimal");
+    check(std::bit_cast<std::uint32_t>(got) == std::bit_cast<std::uint32_t>(want),
+          "a real is the float strtof gives");
+  } else if (whole) {
+    check(std::isinf(want), "the reader refuses only reals beyond the float range");
+  }
+}
+
+// The decimal exactly halfway between a float and the next, and the same
+// with a 1 far past the digits the reader keeps: ties to even, and the
+// digits beyond deciding them.
+void check_halfway(std::uint32_t u) {
+  const float f = std::fabs(std::bit_cast<float>(u));
+  if (!std::isfinite(f) || f == std::numeric_limits<float>::max()) return;
+  const double mid = (static_cast<double>(f) + static_cast<double>(std::nextafter(
+                                                   f, std::numeric_limits<float>::infinity()))) /
+                     2;  // exact
+  char buf[256];
+  std::snprintf(buf, sizeof buf, "%.150e", mid);  // glibc prints the exact expansion
+  std::string text = buf;
+  check_real(text);
+  text.insert(text.find('e'), "1");
+  check_real(text);
+}
 
 }  // namespace
 
@@ -51,14 +115,44 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   textio::Reader slow(bytes);
   List a(shape);
   List b(shape);
+
+  // Each line scan on the text as the reader's block holds it, zeros after.
+  std::vector<char> block(text.begin(), text.end());
+  block.resize(text.size() + textio::kLineReach, '\0');
+  using Scan = std::size_t (*)(const char*, std::span<const textio::Item>, std::uint32_t*);
+  std::vector<Scan> scans = {textio::scan_line_portable};
+  if (textio::wide_scan_supported()) scans.push_back(textio::scan_line_wide);
+  std::uint32_t scanned[2][textio::kLineItems];
+  std::size_t scan_len[2] = {0, 0};
+  if (a.numbers_only && a.n <= textio::kLineItems) {
+    for (std::size_t s = 0; s < scans.size(); ++s)
+      scan_len[s] = scans[s](block.data(), {a.items, a.n}, scanned[s]);
+  }
+
   for (int round = 0; round < 1000; ++round) {
     textio::Outcome o = quick.read({a.items, a.n});
     textio::Outcome p = slow.read({b.items, b.n});
-    if (o != p || quick.line() != slow.line() || !a.same_values(b)) std::abort();
-    if (o == textio::Outcome::error &&
-        (quick.fault() != slow.fault() || quick.fault_item() != slow.fault_item()))
-      std::abort();
+    check(o == p && quick.line() == slow.line() && a.same_values(b), "quick and slow agree");
+    if (o == textio::Outcome::error) {
+      check(quick.fault() == slow.fault() && quick.fault_item() == slow.fault_item(),
+            "quick and slow fail alike");
+    }
+    for (std::size_t s = 0; round == 0 && s < scans.size(); ++s) {
+      if (scan_len[s] == 0) continue;
+      check(o == textio::Outcome::whole && slow.line() >= 1, "a scanned line reads whole");
+      check(text.substr(0, scan_len[s]).find('\n') == std::string_view::npos,
+            "a scan stays on its line");
+      for (std::size_t k = 0; k < b.n; ++k) check(scanned[s][k] == b.bits(k), "a scan reads alike");
+    }
     if (o != textio::Outcome::whole) break;
+  }
+
+  // The first blank-separated word, and a halfway case, as reals.
+  check_real(std::string(text.substr(0, text.find_first_of(" \t\r\n,/*'"))));
+  if (size >= 5) {
+    std::uint32_t u;
+    std::memcpy(&u, data + 1, 4);
+    check_halfway(u);
   }
   return 0;
 }

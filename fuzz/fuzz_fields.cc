@@ -1,0 +1,109 @@
+// Bytes into the listing's fields. Every real, in each of the listing's
+// field shapes, must read as glibc's printf shows it; every integer as the
+// same with at least two digits; every real written on a free-form line must
+// read back to the same float; and the whole line made at once with AVX-512
+// must equal the line made field by field, touching nothing past its end.
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "records/field_edit.h"
+#include "records/listing.h"
+#include "tests/support.h"
+#include "textio/freeform_reader.h"
+#include "textio/freeform_writer.h"
+
+namespace {
+
+void check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "property broken: %s\n", what);
+    std::abort();
+  }
+}
+
+// A real drawn from four bytes in one of the ways that reach the hard
+// cases: any bits; a multiple of 1/2000, a tie in every field shape; or a
+// 24-bit integer scaled near the fields' range.
+float real_of(std::uint32_t u, unsigned how) {
+  switch (how % 3) {
+    case 0:
+      return std::bit_cast<float>(u);
+    case 1:
+      return static_cast<float>(static_cast<std::int32_t>(u) % 400'000'000) / 2000.0f;
+    default:
+      return std::ldexp(static_cast<float>(u & 0xffffff), static_cast<int>(u >> 24) % 40 - 30) *
+             (u & 0x80000000u ? -1.0f : 1.0f);
+  }
+}
+
+void check_value(std::uint32_t u, unsigned how) {
+  const float v = real_of(u, how);
+  const int shapes[][2] = {{9, 2}, {7, 3}, {9, 3}};
+  for (const auto& s : shapes) {
+    char field[16];
+    records::edit_real(field, v, s[0], s[1]);
+    check(std::string(field, static_cast<std::size_t>(s[0])) ==
+              support::reference_field(v, s[0], s[1]),
+          "a real field reads as printf shows it");
+  }
+  const auto n = static_cast<std::int32_t>(u) % (how % 2 == 0 ? 1000 : 2147483647);
+  char want[16];
+  const int len =
+      std::snprintf(want, sizeof want, "%s%02u", n < 0 ? "-" : "",
+                    n < 0 ? 0u - static_cast<std::uint32_t>(n) : static_cast<std::uint32_t>(n));
+  for (int w : {2, 3}) {
+    char field[3];
+    records::edit_int(field, n, w, 2);
+    const std::string expect = len > w ? std::string(static_cast<std::size_t>(w), '*')
+                                       : std::string(static_cast<std::size_t>(w - len), ' ') + want;
+    check(std::string(field, static_cast<std::size_t>(w)) == expect, "an integer field");
+  }
+  if (std::isfinite(v)) {
+    char text[32];
+    const std::size_t tl = textio::format_real(text, v);
+    float back = 0.0f;
+    check(std::memchr(text, '.', tl) != nullptr, "a written real has its point");
+    check(textio::parse_real(text, tl, back) &&
+              std::bit_cast<std::uint32_t>(back) == std::bit_cast<std::uint32_t>(v),
+          "a written real reads back to the same float");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size < 5) return 0;
+  const unsigned how = data[0];
+  std::uint32_t words[19] = {};
+  const std::size_t count = std::min<std::size_t>((size - 1) / 4, 19);
+  std::memcpy(words, data + 1, count * 4);
+  for (std::size_t k = 0; k < count; ++k) check_value(words[k], how + static_cast<unsigned>(k));
+
+  if (!records::wide_listing_supported()) return 0;
+  records::Observation o;
+  std::int32_t* parts[] = {&o.month, &o.day, &o.year, &o.hour, &o.min};
+  for (int k = 0; k < 5; ++k) {
+    // Dates mostly of the listing's own sizes, sometimes any 32 bits.
+    const auto w = static_cast<std::int32_t>(words[k]);
+    *parts[k] = how & (8u << k) ? w : w % 1200 - 100;
+  }
+  for (int k = 0; k < 12; ++k) o.val[k] = real_of(words[5 + k], how + static_cast<unsigned>(k));
+  const records::Times t{real_of(words[17], how >> 1), real_of(words[18], how >> 2)};
+  const int nval = static_cast<int>(how % 15) - 2;
+  char want[records::kMaxListingChars];
+  const std::size_t want_len = records::format_listing_portable(want, o, t, nval);
+  char got[records::kMaxListingChars + 2];
+  std::memset(got, '#', sizeof got);
+  const std::size_t len = records::format_listing_wide(got + 1, o, t, nval);
+  check(got[0] == '#' && std::string(got + 1 + len, sizeof got - 1 - len) ==
+                             std::string(sizeof got - 1 - len, '#'),
+        "the AVX-512 line touches nothing past its end");
+  check(nval > 9 ? len == 0 : std::string(got + 1, len) == std::string(want, want_len),
+        "the AVX-512 line equals the field-by-field line");
+  return 0;
+}

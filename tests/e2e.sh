@@ -1,0 +1,81 @@
+#!/bin/sh
+# The built tool as a process, where only a process shows it: real files,
+# pipes, closed streams, a full disk, a memory limit and a terminal.
+# Usage: e2e.sh TOOL EXAMPLES [SANITIZED]; TOOL may be "emulator binary".
+set -u
+tool=$1 examples=$2 sanitized=${3:-}
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+failed=0
+fail() { echo "FAIL: $*"; failed=1; }
+# run REPLIES [REDIRECTS]: the tool with its replies on standard input.
+run() { printf "$1" > replies; eval "$tool < replies 2> stderr ${2:-> stdout}"; }
+same() { [ "$(cat "$1")" = "$2" ] || fail "$1 holds: $(cat "$1")"; }
+
+# The bundled sample, byte for byte (its one outage, 12 March 14:10 to
+# 14 March 09:40, was checked by hand).
+cp "$examples/station90.all.tmp" .
+run "$(cat "$examples/station90.replies")\n" || fail "sample: status $?"
+cmp -s station90.jul "$examples/station90.jul" || fail "sample listing differs"
+cmp -s station90.gap "$examples/station90.gap" || fail "sample trace differs"
+
+# An earlier run's outputs are emptied and rewritten; a missing data file or
+# a folder in a file's place is reported before any output is touched.
+printf '1 1 90 0 0\n' > b.c.tmp
+head -c 5000 /dev/zero > b.jul && head -c 5000 /dev/zero > b.gap
+run 'b.c\n0\n' || fail "rerun: status $?"
+same b.jul "  0.000  365.000 01-01-1990 00:00"
+same b.gap "$(printf ' 0.0 1\n 0.0 1\n 0.0 0\n 365.0 0')"
+echo old > gone.jul
+run 'gone.all\n9\n'; [ $? = 4 ] || fail "missing data file: status"
+same stderr "vantrel: cannot open data file 'gone.all.tmp': No such file or directory"
+same gone.jul old && [ ! -e gone.gap ] || fail "missing data file: outputs touched"
+mkdir d.tmp e.jul && cp b.c.tmp e.tmp
+run 'd\n0\n'; [ $? = 4 ] && [ ! -e d.jul ] || fail "folder as data file"
+same stderr "vantrel: cannot open data file 'd.tmp': Is a directory"
+run 'e\n0\n'; [ $? = 4 ] && [ ! -e e.gap ] || fail "folder as listing"
+same stderr "vantrel: cannot open listing file 'e.jul': Is a directory"
+
+# A full disk fails the run, and says so.
+cp b.c.tmp f.tmp && ln -s /dev/full f.gap
+run 'f\n0\n'; [ $? = 5 ] || fail "full disk: status"
+same stderr "vantrel: the trace file could not be written in full: No space left on device"
+same f.jul "  0.000  365.000 01-01-1990 00:00"
+
+# A closed pipe on standard output, or no standard output and error at all:
+# the files are completed, and no console line lands in them.
+awk 'BEGIN { for (d = 1; d <= 28; d++) for (h = 0; h < 24; h++) print 2, d, 90, h, 0, 1.5 }' > g.tmp
+run 'g\n1\n' '| head -c 1 > /dev/null'
+[ "$(wc -c < g.jul)" -eq $((28 * 24 * 43)) ] || fail "closed pipe: listing cut"
+same g.gap "$(printf ' 0.0 0\n 31.0 0\n 31.0 1\n 58.958332 1\n 58.958332 0\n 365.0 0')"
+printf '1 1 90 0 0\n1 1 90 0 x\n' > m.a.tmp
+run 'm.a\n0\n' '>&- 2>&-'; [ $? = 1 ] || fail "closed streams: status"
+same m.jul "  0.000  365.000 01-01-1990 00:00" && same m.gap " 0.0 1"
+
+# Lines of any length in fixed memory: 256 MiB of blanks and 64 MiB of
+# commas (a record of empty values: the one above, again) under 64 MiB.
+# The sanitizers reserve far more address space than that.
+if [ -z "$sanitized" ]; then
+  { echo '1 1 90 0 0 1'; head -c 268435456 /dev/zero | tr '\0' ' '; echo; echo '1 1 90 0 5 2'
+    head -c 67108864 /dev/zero | tr '\0' ,; echo; echo '1 1 90 0 10 3'; } > h.tmp
+  (ulimit -v 65536; run 'h\n1\n') || fail "huge lines: status $?"
+  same h.jul "$(printf '%s\n' '  0.000  365.000 01-01-1990 00:00     1.00' \
+    '  0.003  365.003 01-01-1990 00:05     2.00' '  0.003  365.003 01-01-1990 00:05     2.00' \
+    '  0.007  365.007 01-01-1990 00:10     3.00')"
+fi
+
+# At a terminal each question is on the screen before the tool waits for its
+# reply, and no file is opened before both are given.
+wait_for() { i=0; until grep -qs "$1" screen; do i=$((i + 1)); [ $i -gt 100 ] && return 1; sleep 0.1; done; }
+mkfifo keys && cp b.c.tmp s.tmp
+script -qfec "$tool" screen < keys > /dev/null & tty=$!
+exec 3> keys
+wait_for 'e.g. mervo90.all' || fail "terminal: no first question"
+sleep 0.3; grep -q 'data fields' screen && fail "terminal: second question before the reply"
+echo s >&3; wait_for 'e.g. 9' || fail "terminal: no second question"
+[ -e s.jul ] && fail "terminal: a file opened before both replies"
+echo 0 >&3; exec 3>&-
+wait $tty || fail "terminal: status $?"
+same s.jul "  0.000  365.000 01-01-1990 00:00"
+exit $failed

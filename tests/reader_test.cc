@@ -1,0 +1,216 @@
+// The free-form reading rules, one row a case.
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "textio/freeform_reader.h"
+
+namespace {
+
+using namespace std::string_literals;
+using textio::Fault;
+using textio::Item;
+using textio::MemorySource;
+using textio::Outcome;
+using textio::Reader;
+
+std::uint32_t bits(float v) {
+  return std::bit_cast<std::uint32_t>(v);
+}
+
+// One read of two integers and two reals that start out as -7: the outcome,
+// the fault and the item it names, and what each item holds afterwards.
+TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
+  constexpr auto W = Outcome::whole, E = Outcome::end, X = Outcome::error;
+  constexpr auto N = Fault::none, NaN = Fault::not_a_number, R = Fault::out_of_range;
+  struct Case {
+    std::string input;
+    Outcome outcome;
+    Fault fault;
+    std::size_t item;
+    std::int32_t a, b;
+    float x, y;
+  };
+  const Case cases[] = {
+      {"1 2 3.5 4\n", W, N, 0, 1, 2, 3.5f, 4},
+      {"1,2,3.5,4\n", W, N, 0, 1, 2, 3.5f, 4},
+      {"1 , 2 ,3.5,  4\n", W, N, 0, 1, 2, 3.5f, 4},
+      {"\t1\t2\t3.5\t4\r\n", W, N, 0, 1, 2, 3.5f, 4},
+      {"\n\n   \n1 2\n\n3.5\n4", W, N, 0, 1, 2, 3.5f, 4},
+      {"1,,3.5,4\n", W, N, 0, 1, -7, 3.5f, 4},
+      {",2,3.5,4\n", W, N, 0, -7, 2, 3.5f, 4},
+      {"1, ,3.5,4\n", W, N, 0, 1, -7, 3.5f, 4},
+      {"1 2 /\n", W, N, 0, 1, 2, -7, -7},
+      {"1 2/ 9 9\n", W, N, 0, 1, 2, -7, -7},
+      {"/\n", W, N, 0, -7, -7, -7, -7},
+      {"2*5 2*2.5\n", W, N, 0, 5, 5, 2.5f, 2.5f},
+      {"9*3\n", W, N, 0, 3, 3, 3, 3},
+      {"2* 1.5 2\n", W, N, 0, -7, -7, 1.5f, 2},
+      {"3*,9\n", W, N, 0, -7, -7, -7, 9},
+      {"1 2 .5 5.\n", W, N, 0, 1, 2, 0.5f, 5},
+      {"+1 -2 1e2 -2.5D-1\n", W, N, 0, 1, -2, 100, -0.25f},
+      {"1 2 1E2 1d2\n", W, N, 0, 1, 2, 100, 100},
+      {"2147483647 -2147483648 0 -0\n", W, N, 0, 2147483647, -2147483648, 0.0f, -0.0f},
+      {"1 2 3 4 5 6 7\n", W, N, 0, 1, 2, 3, 4},
+      {"1 2 -.5 0000001.5\n", W, N, 0, 1, 2, -0.5f, 1.5f},
+      {"1 2 +7 -0\n", W, N, 0, 1, 2, 7, -0.0f},
+      {"", E, N, 0, -7, -7, -7, -7},
+      {"\n  \n", E, N, 0, -7, -7, -7, -7},
+      {"1 2 3.5", E, N, 0, 1, 2, 3.5f, -7},
+      {"1 2,,", E, N, 0, 1, 2, -7, -7},
+      // The items before the bad value keep what they were given.
+      {"1 7.5 1 1\n", X, NaN, 1, 1, -7, -7, -7},
+      {"1 7e0 3 4\n", X, NaN, 1, 1, -7, -7, -7},
+      {"2*1.5 3 4\n", X, NaN, 0, -7, -7, -7, -7},
+      {"1 2 3\r4\n", X, NaN, 2, 1, 2, -7, -7},
+      {"1 2 \0 4\n"s, X, NaN, 2, 1, 2, -7, -7},
+      {"0*1 2 3 4\n", X, Fault::bad_repeat, 0, -7, -7, -7, -7},
+      {"2147483648 2 3 4\n", X, R, 0, -7, -7, -7, -7},
+      {"1 -2147483649 3 4\n", X, R, 1, 1, -7, -7, -7},
+      {"1 99999999999999999999 3 4\n", X, R, 1, 1, -7, -7, -7},
+      {"1 2 1e50 1\n", X, R, 2, 1, 2, -7, -7},
+      // Tokens that look almost like plain decimals, which the quick paths meet first.
+      {"1 2 1.2.3 4\n", X, NaN, 2, 1, 2, -7, -7},
+      {"1 2 -. 4\n", X, NaN, 2, 1, 2, -7, -7},
+      {"1 2 . 4\n", X, NaN, 2, 1, 2, -7, -7},
+      {"1 2 + 4\n", X, NaN, 2, 1, 2, -7, -7},
+      {"1 2 1-2 4\n", X, NaN, 2, 1, 2, -7, -7},
+      {"1 2 +-1 4\n", X, NaN, 2, 1, 2, -7, -7},
+      {"1 2 1.5a 4\n", X, NaN, 2, 1, 2, -7, -7},
+      {"1 2 7\xe9 4\n", X, NaN, 2, 1, 2, -7, -7},
+      {"1 2 NaN 4\n", X, NaN, 2, 1, 2, -7, -7},
+      {"1 2 1e 4\n", X, NaN, 2, 1, 2, -7, -7},
+      {"1 2 3.4028236e38 1\n", X, R, 2, 1, 2, -7, -7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    MemorySource src(c.input);
+    Reader reader(src);
+    Case got{c.input, Outcome::whole, Fault::none, 0, -7, -7, -7.0f, -7.0f};
+    const Item items[] = {Item::integer_field(got.a), Item::integer_field(got.b),
+                          Item::real_field(got.x), Item::real_field(got.y)};
+    EXPECT_EQ(reader.read(items), c.outcome);
+    EXPECT_EQ(reader.fault(), c.fault);
+    if (c.fault != Fault::none) {
+      EXPECT_EQ(reader.fault_item(), c.item);
+    }
+    EXPECT_EQ(got.a, c.a);
+    EXPECT_EQ(got.b, c.b);
+    EXPECT_EQ(bits(got.x), bits(c.x));
+    EXPECT_EQ(bits(got.y), bits(c.y));
+  }
+}
+
+TEST(Reader, TextItems) {
+  struct Case {
+    const char* input;
+    Outcome outcome;
+    const char* field;  // 8 characters, from ????????
+  };
+  const Case cases[] = {
+      {"mervo.al\n", Outcome::whole, "mervo.al"},    {"ab\n", Outcome::whole, "ab      "},
+      {"abcdefghijk\n", Outcome::whole, "abcdefgh"}, {"ab,cd\n", Outcome::whole, "ab      "},
+      {"ab cd\n", Outcome::whole, "ab      "},       {"dir/f.x\n", Outcome::whole, "dir/f.x "},
+      {"'ab cd.e'\n", Outcome::whole, "ab cd.e "},   {"'it''s'\n", Outcome::whole, "it's    "},
+      {"'a,b'\n", Outcome::whole, "a,b     "},       {"''\n", Outcome::whole, "        "},
+      {"'ab\ncd'\n", Outcome::whole, "abcd    "},    {"'ab\r\ncd'\n", Outcome::whole, "abcd    "},
+      {"x.y\r\n", Outcome::whole, "x.y     "},       {",\n", Outcome::whole, "????????"},
+      {"/\n", Outcome::whole, "????????"},           {"2*\n", Outcome::whole, "????????"},
+      {"1*ab\n", Outcome::whole, "ab      "},        {"12ab\n", Outcome::whole, "12ab    "},
+      {"'abc\n", Outcome::end, "????????"},          {"", Outcome::end, "????????"},
+      {"'ab'cd\n", Outcome::error, "????????"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.input);
+    MemorySource src(c.input);
+    Reader reader(src);
+    char field[8];
+    std::memset(field, '?', 8);
+    const Item item = Item::text_field(field, 8);
+    EXPECT_EQ(reader.read({&item, 1}), c.outcome);
+    EXPECT_EQ(std::string(field, 8), c.field);
+  }
+}
+
+TEST(Reader, NextReadStartsOnTheNextLine) {
+  MemorySource src("1 99 99\n\n2\n3 / 0\n4,5");
+  Reader reader(src);
+  std::int32_t a = 0, b = 0;
+  const Item items[] = {Item::integer_field(a), Item::integer_field(b)};
+  struct Step {
+    Outcome outcome;
+    std::int32_t a, b;
+    std::uint64_t record_line, line;
+  };
+  // Surplus values are dropped, a short record goes on on the next line,
+  // and a slash leaves the rest as it was.
+  const Step steps[] = {{Outcome::whole, 1, 99, 1, 2},
+                        {Outcome::whole, 2, 3, 3, 5},
+                        {Outcome::whole, 4, 5, 5, 5},
+                        {Outcome::end, 4, 5, 5, 5}};
+  for (const Step& s : steps) {
+    EXPECT_EQ(reader.read(items), s.outcome);
+    EXPECT_EQ(a, s.a);
+    EXPECT_EQ(b, s.b);
+    EXPECT_EQ(reader.record_line(), s.record_line);
+    EXPECT_EQ(reader.line(), s.line);
+  }
+}
+
+// A carriage return is data unless a line end follows it, wherever the
+// source's reads or the reader's own blocks (of 2 bytes at least: the held
+// back return and the byte after it) happen to cut the bytes.
+TEST(Reader, CarriageReturnsAcrossBlocks) {
+  for (std::size_t step = 1; step <= 8; ++step) {
+    SCOPED_TRACE(step);
+    const bool by_source = step <= 4;
+    const std::size_t block = by_source ? Reader::kBlockSize : step - 4;
+    MemorySource src("ab\r\r\ncd\r\r\r\nef\r", by_source ? step : 0);
+    Reader reader(src, block);
+    char field[4];
+    const Item item = Item::text_field(field, 4);
+    for (const char* want : {"ab\r ", "cd\r\r", "ef  "}) {
+      ASSERT_EQ(reader.read({&item, 1}), Outcome::whole);
+      EXPECT_EQ(std::string(field, 4), want);
+    }
+    EXPECT_EQ(reader.read({&item, 1}), Outcome::end);
+    // Inside quotes a CR LF line end is dropped and any other CR kept.
+    MemorySource quoted("'x\r\r\ny\r'", by_source ? step : 0);
+    Reader reader2(quoted, block);
+    ASSERT_EQ(reader2.read({&item, 1}), Outcome::whole);
+    EXPECT_EQ(std::string(field, 4), "x\ry\r");
+  }
+}
+
+// Reals at the edges of single precision and of the decimal conversion,
+// against glibc's correctly rounded strtof.
+TEST(Reader, RealsRoundLikeStrtof) {
+  const std::string tie = "1.000000059604644775390625";  // halfway from 1 to the next float
+  const std::string zeros(100, '0');
+  const std::string texts[] = {"3.4028235e38",
+                               "3.4028235677973e38",
+                               "1.4e-45",
+                               "7.006492321624085e-46",
+                               "7.1e-46",
+                               "1.17549435e-38",
+                               "16777217",
+                               "16777216.5",
+                               "0.1",
+                               "1e-10",
+                               "123456789012345678901234567890",
+                               "-0.0000000000000000000001e25",
+                               tie,
+                               tie + zeros,
+                               tie + zeros + "1"};
+  for (const std::string& t : texts) {
+    float got = 0.0f;
+    ASSERT_TRUE(textio::parse_real(t.data(), t.size(), got)) << t;
+    EXPECT_EQ(bits(got), bits(std::strtof(t.c_str(), nullptr))) << t;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,78 @@
+// What the tests and the fuzz targets share: a file system in memory, a
+// record builder, and the exact reference for a fixed-column real field.
+#pragma once
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "records/observation.h"
+#include "textio/files.h"
+#include "textio/stream.h"
+
+namespace support {
+
+// Files held in a map; a sink writes straight into its file. Data files are
+// handed over step bytes a read (all at once when 0), as a pipe may cut
+// them, and the file named full fails every write, as on a full disk.
+class MemoryFiles : public textio::FileSystem {
+ public:
+  std::map<std::string, std::string> files;
+  std::string full;
+  std::size_t step = 0;
+
+  std::unique_ptr<textio::Source> open_read(const std::string& path, int& err) override {
+    auto it = files.find(path);
+    if (it == files.end()) {
+      err = ENOENT;
+      return nullptr;
+    }
+    return std::make_unique<textio::MemorySource>(it->second, step);
+  }
+  std::unique_ptr<textio::Sink> open_write(const std::string& path, int&) override {
+    files[path].clear();
+    return std::make_unique<Into>(files[path], path == full);
+  }
+
+ private:
+  struct Into : textio::Sink {
+    Into(std::string& s, bool fails) : text(s), fails(fails) {}
+    int write(const char* p, std::size_t n) override {
+      if (fails) return ENOSPC;
+      text.append(p, n);
+      return 0;
+    }
+    std::string& text;
+    bool fails;
+  };
+};
+
+// A record dated month/day/year hour:min, with its first values.
+inline records::Observation record(int month, int day, int year, int hour, int min,
+                                   std::initializer_list<float> values = {}) {
+  records::Observation o;
+  o.month = month;
+  o.day = day;
+  o.year = year;
+  o.hour = hour;
+  o.min = min;
+  int i = 0;
+  for (float v : values) o.val[i++] = v;
+  return o;
+}
+
+// A real field as it must read: glibc's printf shows the exact binary value
+// rounded to d decimals, ties to even, and a float widens to double exactly.
+// A value that does not fit, and a NaN or an infinity, fills it with asterisks.
+inline std::string reference_field(float v, int w, int d) {
+  char buf[64];
+  const int n = std::snprintf(buf, sizeof buf, "%*.*f", w, d, static_cast<double>(v));
+  if (n > w || !std::isfinite(v)) return std::string(static_cast<std::size_t>(w), '*');
+  return buf;
+}
+
+}  // namespace support
