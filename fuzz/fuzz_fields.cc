@@ -1,8 +1,10 @@
 // Bytes into the listing's fields. Every real, in each of the listing's
 // field shapes, must read as glibc's printf shows it; every integer as the
 // same with at least two digits; every real written on a free-form line must
-// read back to the same float; and the whole line made at once with AVX-512
-// must equal the line made field by field, touching nothing past its end.
+// read back to the same float; and a record's whole listing line, however
+// this build makes it, must equal the layout's fields put side by side,
+// touching nothing past its end.
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -41,6 +43,32 @@ float real_of(std::uint32_t u, unsigned how) {
   }
 }
 
+// An integer field of width w with at least two digits, as printf shows it.
+std::string int_field(std::int32_t v, int w) {
+  char text[16];
+  const auto u = static_cast<std::uint32_t>(v);
+  const int n = std::snprintf(text, sizeof text, "%s%02u", v < 0 ? "-" : "", v < 0 ? 0u - u : u);
+  const auto width = static_cast<std::size_t>(w);
+  return n > w ? std::string(width, '*')
+               : std::string(width - static_cast<std::size_t>(n), ' ') + text;
+}
+
+// The listing's layout: the two times, the date and time with their
+// literals, then the values, the 11th and 12th on a line of their own.
+std::string reference_line(const records::Observation& o, records::Times t, int nval) {
+  using support::reference_field;
+  std::string line = reference_field(t.x, 7, 3) + reference_field(t.bigx, 9, 3) +
+                     int_field(o.month, 3) + "-" + int_field(o.day, 2) + "-19" +
+                     int_field(o.year, 2) + int_field(o.hour, 3) + ":" + int_field(o.min, 2);
+  const int n = std::clamp(nval, 0, records::kMaxValues);
+  for (int k = 0; k < std::min(n, 10); ++k) line += reference_field(o.val[k], 9, 2);
+  line += '\n';
+  if (n > 10)
+    line +=
+        reference_field(o.val[10], 7, 3) + (n > 11 ? reference_field(o.val[11], 9, 3) : "") + "\n";
+  return line;
+}
+
 void check_value(std::uint32_t u, unsigned how) {
   const float v = real_of(u, how);
   const int shapes[][2] = {{9, 2}, {7, 3}, {9, 3}};
@@ -52,16 +80,10 @@ void check_value(std::uint32_t u, unsigned how) {
           "a real field reads as printf shows it");
   }
   const auto n = static_cast<std::int32_t>(u) % (how % 2 == 0 ? 1000 : 2147483647);
-  char want[16];
-  const int len =
-      std::snprintf(want, sizeof want, "%s%02u", n < 0 ? "-" : "",
-                    n < 0 ? 0u - static_cast<std::uint32_t>(n) : static_cast<std::uint32_t>(n));
   for (int w : {2, 3}) {
     char field[3];
     records::edit_int(field, n, w, 2);
-    const std::string expect = len > w ? std::string(static_cast<std::size_t>(w), '*')
-                                       : std::string(static_cast<std::size_t>(w - len), ' ') + want;
-    check(std::string(field, static_cast<std::size_t>(w)) == expect, "an integer field");
+    check(std::string(field, static_cast<std::size_t>(w)) == int_field(n, w), "an integer field");
   }
   if (std::isfinite(v)) {
     char text[32];
@@ -84,7 +106,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::memcpy(words, data + 1, count * 4);
   for (std::size_t k = 0; k < count; ++k) check_value(words[k], how + static_cast<unsigned>(k));
 
-  if (!records::wide_listing_supported()) return 0;
   records::Observation o;
   std::int32_t* parts[] = {&o.month, &o.day, &o.year, &o.hour, &o.min};
   for (int k = 0; k < 5; ++k) {
@@ -95,15 +116,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int k = 0; k < 12; ++k) o.val[k] = real_of(words[5 + k], how + static_cast<unsigned>(k));
   const records::Times t{real_of(words[17], how >> 1), real_of(words[18], how >> 2)};
   const int nval = static_cast<int>(how % 15) - 2;
-  char want[records::kMaxListingChars];
-  const std::size_t want_len = records::format_listing_portable(want, o, t, nval);
+  const std::string want = reference_line(o, t, nval);
   char got[records::kMaxListingChars + 2];
   std::memset(got, '#', sizeof got);
-  const std::size_t len = records::format_listing_wide(got + 1, o, t, nval);
-  check(got[0] == '#' && std::string(got + 1 + len, sizeof got - 1 - len) ==
-                             std::string(sizeof got - 1 - len, '#'),
-        "the AVX-512 line touches nothing past its end");
-  check(nval > 9 ? len == 0 : std::string(got + 1, len) == std::string(want, want_len),
-        "the AVX-512 line equals the field-by-field line");
+  const std::size_t len = records::format_listing(got + 1, o, t, nval);
+  check(std::string(got, len + 2) == "#" + want + "#", "a listing line is the layout's fields");
   return 0;
 }

@@ -4,17 +4,13 @@
 #include <cstddef>
 
 #include "records/field_edit.h"
+#include "records/listing_avx512.h"
 
 namespace records {
 
-std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval) {
-  if (wide_listing_supported()) {
-    const std::size_t len = format_listing_wide(out, obs, t, nval);
-    if (len != 0) return len;
-  }
-  return format_listing_portable(out, obs, t, nval);
-}
+namespace {
 
+// The line(s) field after field, on any machine.
 std::size_t format_listing_portable(char* out, const Observation& obs, Times t, std::int32_t nval) {
   char* p = out;
   edit_real(p, t.x, 7, 3);
@@ -47,6 +43,18 @@ std::size_t format_listing_portable(char* out, const Observation& obs, Times t, 
     *p++ = '\n';
   }
   return static_cast<std::size_t>(p - out);
+}
+
+}  // namespace
+
+std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval) {
+#if VANTREL_AVX512
+  if (simd::has_avx512()) {
+    const std::size_t len = format_listing_avx512(out, obs, t, nval);
+    if (len != 0) return len;
+  }
+#endif
+  return format_listing_portable(out, obs, t, nval);
 }
 
 }  // namespace records

@@ -27,15 +27,4 @@ constexpr std::size_t kMaxListingChars = 33 + 10 * 9 + 1 + 7 + 9 + 1;
 // kMaxListingChars); nval of 0 or less writes no values. Returns the length.
 std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval);
 
-// The same, field after field, on any machine.
-std::size_t format_listing_portable(char* out, const Observation& obs, Times t, std::int32_t nval);
-
-// The same, all of a line's fields at once with AVX-512, for records of at
-// most nine values (one line); returns 0, having written nothing, for more.
-// Only where wide_listing_supported().
-std::size_t format_listing_wide(char* out, const Observation& obs, Times t, std::int32_t nval);
-
-// True when this processor runs format_listing_wide.
-bool wide_listing_supported();
-
 }  // namespace records

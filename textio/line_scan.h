@@ -32,14 +32,4 @@ constexpr std::size_t kLineItems = 24;
 // not take, as it never takes one of another form.
 std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t* bits);
 
-// The same, one token after the other, for any machine; it takes tokens
-// of at most seven characters after the sign.
-std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::uint32_t* bits);
-
-// The same, eight tokens at a time with AVX-512; only where wide_scan_supported().
-std::size_t scan_line_wide(const char* s, std::span<const Item> items, std::uint32_t* bits);
-
-// True when this processor runs scan_line_wide.
-bool wide_scan_supported();
-
 }  // namespace textio

@@ -8,17 +8,9 @@
 // and the points, dashes, colon and line end are blended in. A field too
 // wide for its column is written again by the field editor, which fills it
 // with asterisks.
-#include "records/listing.h"
+#include "records/listing_avx512.h"
 
-#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
-#define VANTREL_WIDE_LISTING 1
-#if defined(__GNUC__) && !defined(__clang__)
-// GCC 12's AVX-512 headers start many results from a deliberately undefined
-// vector, which its own flow analysis then reports as maybe uninitialized.
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-#include <immintrin.h>
-#endif
+#if VANTREL_AVX512
 
 #include <array>
 #include <bit>
@@ -26,11 +18,15 @@
 
 #include "records/field_edit.h"
 
+// GCC 12's AVX-512 headers start many results from a deliberately undefined
+// vector, which its own flow analysis then reports as maybe uninitialized.
+#pragma GCC diagnostic push
+#if !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+#include <immintrin.h>
+
 namespace records {
-
-#if defined(VANTREL_WIDE_LISTING)
-
-#define VANTREL_WIDE __attribute__((target("avx512f,avx512bw,avx512vl,avx512dq,avx512vbmi,bmi2")))
 
 namespace {
 
@@ -49,8 +45,8 @@ constexpr Field kFields[16] = {{0, 7, 3, 4},  {7, 9, 3, 4},  {16, 3, 0, 2}, {20,
                                {78, 9, 2, 3}, {87, 9, 2, 3}, {96, 9, 2, 3}, {105, 9, 2, 3}};
 
 constexpr int kTimeLanes = 7;
-constexpr int kWideValues = 9;
-static_assert(33 + 9 * kWideValues + 1 <= static_cast<int>(kMaxListingChars));
+constexpr int kLineValues = 9;
+static_assert(33 + 9 * kLineValues + 1 <= static_cast<int>(kMaxListingChars));
 
 // The digits a field holds: all its characters but the point.
 constexpr int field_digits(const Field& f) {
@@ -66,9 +62,9 @@ struct Layout {
   unsigned length;             // characters in the line, its line end included
 };
 
-constexpr std::array<Layout, kWideValues + 1> kLayouts = [] {
-  std::array<Layout, kWideValues + 1> all{};
-  for (int n = 0; n <= kWideValues; ++n) {
+constexpr std::array<Layout, kLineValues + 1> kLayouts = [] {
+  std::array<Layout, kLineValues + 1> all{};
+  for (int n = 0; n <= kLineValues; ++n) {
     Layout& l = all[static_cast<std::size_t>(n)];
     auto put_constant = [&l](int j, char c) {
       l.constant[j] = c;
@@ -129,9 +125,9 @@ constexpr Shapes kShapes[2] = {shapes(0), shapes(8)};
 // The eight fields of one register. in holds each lane's 32 bits: a float
 // where float_lanes has a bit, an int32 elsewhere. Returns the characters,
 // the last `digits` bytes of each lane, and sets the lanes whose field does
-// not fit in `wide`.
-VANTREL_WIDE inline __m512i edit_lanes(__m256i in, __mmask8 float_lanes, const Shapes& s,
-                                       __mmask8& wide) {
+// not fit in too_wide.
+VANTREL_AVX512_TARGET inline __m512i edit_lanes(__m256i in, __mmask8 float_lanes, const Shapes& s,
+                                                __mmask8& too_wide) {
   const __m512d value = _mm512_mask_blend_pd(float_lanes, _mm512_cvtepi32_pd(in),
                                              _mm512_cvtps_pd(_mm256_castsi256_ps(in)));
   const __m512d a = _mm512_mul_pd(_mm512_abs_pd(value), _mm512_loadu_pd(s.scale));
@@ -169,7 +165,7 @@ VANTREL_WIDE inline __m512i edit_lanes(__m256i in, __mmask8 float_lanes, const S
   const std::uint64_t blanks = (nonzero - 0x0101010101010101ull) & ~nonzero;
   const std::uint64_t last_blank = blanks & ~(blanks >> 1);
   const auto room = static_cast<__mmask8>(_pext_u64(blanks, s.first));
-  wide = static_cast<__mmask8>(~fits | (neg & ~room));
+  too_wide = static_cast<__mmask8>(~fits | (neg & ~room));
   const std::uint64_t minus = last_blank & (_pdep_u64(neg, 0x0101010101010101ull) * 0xff);
 
   __m512i text = _mm512_add_epi8(digits, _mm512_set1_epi8('0'));
@@ -179,20 +175,20 @@ VANTREL_WIDE inline __m512i edit_lanes(__m256i in, __mmask8 float_lanes, const S
 
 }  // namespace
 
-VANTREL_WIDE std::size_t format_listing_wide(char* out, const Observation& obs, Times t,
-                                             std::int32_t nval) {
+VANTREL_AVX512_TARGET std::size_t format_listing_avx512(char* out, const Observation& obs, Times t,
+                                                        std::int32_t nval) {
   const int n = nval < 0 ? 0 : nval;
-  if (n > kWideValues) return 0;
+  if (n > kLineValues) return 0;
   const __m256i first_in = _mm256_setr_epi32(
       std::bit_cast<std::int32_t>(t.x), std::bit_cast<std::int32_t>(t.bigx), obs.month, obs.day,
       obs.year, obs.hour, obs.min, std::bit_cast<std::int32_t>(obs.val[0]));
   const auto rest = static_cast<__mmask8>((1u << (n > 1 ? n - 1 : 0)) - 1);
   const __m256i second_in =
       _mm256_castps_si256(_mm256_maskz_loadu_ps(rest, obs.val + 1));  // values 2 to 9
-  __mmask8 wide_first;
-  __mmask8 wide_second;
-  const __m512i first = edit_lanes(first_in, 0x83, kShapes[0], wide_first);
-  const __m512i second = edit_lanes(second_in, 0xff, kShapes[1], wide_second);
+  __mmask8 too_wide_first;
+  __mmask8 too_wide_second;
+  const __m512i first = edit_lanes(first_in, 0x83, kShapes[0], too_wide_first);
+  const __m512i second = edit_lanes(second_in, 0xff, kShapes[1], too_wide_second);
 
   const Layout& l = kLayouts[static_cast<std::size_t>(n)];
   const __m512i low =
@@ -213,10 +209,10 @@ VANTREL_WIDE std::size_t format_listing_wide(char* out, const Observation& obs, 
 
   // Fields too wide for their columns: rare, and left to the field editor.
   const std::uint32_t lanes = (std::uint32_t{1} << (kTimeLanes + n)) - 1;
-  std::uint32_t wide = (wide_first | std::uint32_t{wide_second} << 8) & lanes;
-  while (wide != 0) {
-    const int lane = std::countr_zero(wide);
-    wide &= wide - 1;
+  std::uint32_t too_wide = (too_wide_first | std::uint32_t{too_wide_second} << 8) & lanes;
+  while (too_wide != 0) {
+    const int lane = std::countr_zero(too_wide);
+    too_wide &= too_wide - 1;
     const Field& f = kFields[lane];
     if (lane == 0) {
       edit_real(out + f.column, t.x, f.width, f.decimals);
@@ -232,24 +228,8 @@ VANTREL_WIDE std::size_t format_listing_wide(char* out, const Observation& obs, 
   return l.length;
 }
 
-bool wide_listing_supported() {
-  static const bool supported =
-      __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-      __builtin_cpu_supports("avx512vl") && __builtin_cpu_supports("avx512dq") &&
-      __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("bmi2");
-  return supported;
-}
+}  // namespace records
 
-#else
-
-std::size_t format_listing_wide(char*, const Observation&, Times, std::int32_t) {
-  return 0;
-}
-
-bool wide_listing_supported() {
-  return false;
-}
+#pragma GCC diagnostic pop
 
 #endif
-
-}  // namespace records
