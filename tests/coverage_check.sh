@@ -1,0 +1,24 @@
+#!/bin/sh
+# tools/coverage-report on the sample and on two leap years, against reports
+# worked out by hand and with GNU date.  data/coverage holds the data files
+# and what vantrel made of them (printf 'leap92.all\n1\n' | vantrel): 1992
+# starts at midnight on 1 January, has a lone record on 29 February, a break
+# of 61 minutes and breaks on 31 December, past the trace's 365.0; 1996 has
+# half of February with data and ends at 23:16 on 30 December, just before
+# the trace would close at 1.  Then each fault must fail, naming its file.
+set -eu
+tool=$1 examples=$2 data=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+(cd "$examples" && "$tool" station90) >"$work/station90.report"
+(cd "$data" && "$tool" leap92 leap96) >"$work/leap.report"
+diff "$data/station90.report" "$work/station90.report"
+diff "$data/leap.report" "$work/leap.report"
+cd "$work"
+: >empty.jul; cp "$data/leap96.gap" empty.gap
+cp "$data/leap96.jul" cut.jul; head -n 5 "$data/leap96.gap" >cut.gap
+cp "$data/leap96.jul" step.jul; sed '2s/0$/1/' "$data/leap96.gap" >step.gap
+for bad in empty.jul cut.gap step.gap missing.jul; do
+    if "$tool" "${bad%.*}" 2>err; then echo "$bad accepted"; exit 1; fi
+    grep "^coverage-report: $bad: " err || { cat err; exit 1; }
+done
