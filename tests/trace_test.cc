@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <utility>
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "records/timebase.h"
@@ -10,26 +11,31 @@
 
 namespace {
 
-using Points = std::vector<std::pair<float, int>>;
-
-// The trace of records at the given times, with its closing when closed.
-Points trace_of(const std::vector<float>& times, bool closed) {
-  Points out;
+// The trace of records at the given times, with its closing when closed,
+// as "time state" points parted by commas.
+std::string trace_of(const std::vector<float>& times, bool closed) {
+  std::string out;
   records::TracePoint p[4];
+  auto put = [&](int n) {
+    for (int k = 0; k < n; ++k) {
+      char text[32];
+      std::snprintf(text, sizeof text, "%s%g %d", out.empty() ? "" : ", ",
+                    static_cast<double>(p[k].time), p[k].state);
+      out += text;
+    }
+  };
   std::int32_t gap = 1;
   float xold = 0.0f, x = 0.0f;
   for (float t : times) {
     x = t;
-    const int n = records::trace_record(gap, x, xold, p);
-    for (int k = 0; k < n; ++k) out.emplace_back(p[k].time, p[k].state);
+    put(records::trace_record(gap, x, xold, p));
     xold = x;
   }
-  const int n = closed ? records::trace_close(x, xold, p) : 0;
-  for (int k = 0; k < n; ++k) out.emplace_back(p[k].time, p[k].state);
+  if (closed) put(records::trace_close(x, xold, p));
   return out;
 }
 
-// Hourly records from day `from` to day `to`.
+// Hourly records from day `from` to day `to`, after those before.
 std::vector<float> hourly(int from, int to, std::vector<float> before = {}) {
   for (int h = 0; h < (to - from) * 24; ++h) before.push_back(from + static_cast<float>(h) / 24);
   before.push_back(static_cast<float>(to));
@@ -44,42 +50,21 @@ TEST(Trace, StepLine) {
   struct Case {
     std::vector<float> times;
     bool closed;
-    Points want;
+    const char* want;
   };
   const Case cases[] = {
-      {hourly(12, 100, hourly(10, 11)),
-       true,
-       {{0, 0},
-        {10, 0},
-        {10, 1},
-        {11, 1},
-        {11, 0},
-        {12, 0},
-        {12, 1},
-        {100, 1},
-        {100, 0},
-        {365, 0}}},
-      {{}, true, {{0, 1}, {0, 0}, {365, 0}}},
-      {{0}, false, {{0, 1}}},
-      {{-1}, false, {{0, 0}, {-1, 0}, {-1, 1}}},
-      {{5, 4}, false, {{0, 0}, {5, 0}, {5, 1}}},  // a record before the one above it adds nothing
+      {hourly(12, 100, hourly(10, 11)), true,
+       "0 0, 10 0, 10 1, 11 1, 11 0, 12 0, 12 1, 100 1, 100 0, 365 0"},
+      {{}, true, "0 1, 0 0, 365 0"},
+      {{0}, false, "0 1"},
+      {{-1}, false, "0 0, -1 0, -1 1"},
+      {{5, 4}, false, "0 0, 5 0, 5 1"},  // a record before the one above it adds nothing
       // Sixty minutes apart is covered, sixty-one a break.
-      {{0, at(1, 1, 90, 1, 0)}, false, {{0, 1}}},
-      {{0, at(1, 1, 90, 1, 1)},
-       false,
-       {{0, 1}, {0, 1}, {0, 0}, {at(1, 1, 90, 1, 1), 0}, {at(1, 1, 90, 1, 1), 1}}},
+      {{0, at(1, 1, 90, 1, 0)}, false, "0 1"},
+      {{0, at(1, 1, 90, 1, 1)}, false, "0 1, 0 1, 0 0, 0.0423611 0, 0.0423611 1"},
       {{0, 200, at(12, 31, 90, 23, 17)},
        true,
-       {{0, 1},
-        {0, 1},
-        {0, 0},
-        {200, 0},
-        {200, 1},
-        {200, 1},
-        {200, 0},
-        {at(12, 31, 90, 23, 17), 0},
-        {at(12, 31, 90, 23, 17), 1},
-        {365, 1}}},
+       "0 1, 0 1, 0 0, 200 0, 200 1, 200 1, 200 0, 364.97 0, 364.97 1, 365 1"},
   };
   for (const Case& c : cases) EXPECT_EQ(trace_of(c.times, c.closed), c.want);
 }
@@ -90,18 +75,18 @@ TEST(Trace, StepLine) {
 TEST(Trace, YearEndsOfRealDates) {
   struct Case {
     int month, day, year, hour, min;
-    int last_state;
+    char last_state;
   };
   const Case cases[] = {
-      {12, 31, 90, 23, 17, 1}, {12, 31, 90, 23, 16, 0}, {12, 31, 90, 23, 59, 1},
-      {12, 30, 90, 23, 59, 0}, {12, 30, 92, 23, 17, 1}, {12, 30, 92, 23, 16, 0},
-      {12, 30, 96, 23, 17, 1}, {12, 30, 96, 23, 16, 0}, {12, 31, 92, 0, 0, 1},
-      {12, 31, 95, 23, 17, 1}, {1, 1, 91, 0, 0, 0},
+      {12, 31, 90, 23, 17, '1'}, {12, 31, 90, 23, 16, '0'}, {12, 31, 90, 23, 59, '1'},
+      {12, 30, 90, 23, 59, '0'}, {12, 30, 92, 23, 17, '1'}, {12, 30, 92, 23, 16, '0'},
+      {12, 30, 96, 23, 17, '1'}, {12, 30, 96, 23, 16, '0'}, {12, 31, 92, 0, 0, '1'},
+      {12, 31, 95, 23, 17, '1'}, {1, 1, 91, 0, 0, '0'},
   };
   for (const Case& c : cases) {
     const float x = at(c.month, c.day, c.year, c.hour, c.min);
-    const Points p = trace_of({x - 0.5f, x}, true);
-    EXPECT_EQ(p.back(), std::make_pair(365.0f, c.last_state))
+    const std::string trace = trace_of({x - 0.5f, x}, true);
+    EXPECT_EQ(trace.substr(trace.size() - 5), std::string("365 ") + c.last_state)
         << c.month << "/" << c.day << "/" << c.year << " " << c.hour << ":" << c.min;
   }
 }
