@@ -90,7 +90,7 @@ void check_value(std::uint32_t u, unsigned how) {
     const std::size_t tl = textio::format_real(text, v);
     float back = 0.0f;
     check(std::memchr(text, '.', tl) != nullptr, "a written real has its point");
-    check(textio::parse_real(text, tl, back) &&
+    check(support::parse_real({text, tl}, back) &&
               std::bit_cast<std::uint32_t>(back) == std::bit_cast<std::uint32_t>(v),
           "a written real reads back to the same float");
   }

@@ -15,6 +15,7 @@
 #include <string>
 #include <string_view>
 
+#include "tests/support.h"
 #include "textio/freeform_reader.h"
 
 namespace {
@@ -56,7 +57,7 @@ struct List {
 // when the reader takes it, and on refusing a plain decimal that overflows.
 void check_real(std::string text) {
   float got = 0.0f;
-  const bool ok = textio::parse_real(text.data(), text.size(), got);
+  const bool ok = support::parse_real(text, got);
   for (char& c : text) c = c == 'd' || c == 'D' ? 'e' : c;  // strtof knows no D exponent
   // Hex, infinities, NaNs and leading white space are strtof's, not ours.
   if (text.find_first_of("xXnNiIpP\v\f") != std::string::npos) return;

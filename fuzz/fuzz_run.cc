@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::size_t n = trace.find('\n'), blank = trace.rfind(' ', n);
     float t = 0.0f;
     check(n != std::string_view::npos && trace[0] == ' ' && blank + 2 == n &&
-              textio::parse_real(trace.data() + 1, blank - 1, t) &&
+              support::parse_real(trace.substr(1, blank - 1), t) &&
               (trace[n - 1] == '0' || trace[n - 1] == '1'),
           "a trace line is a blank, a time, a blank and 0 or 1");
     const int s = trace[n - 1] - '0';

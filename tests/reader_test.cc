@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tests/support.h"
 #include "textio/freeform_reader.h"
 
 namespace {
@@ -189,7 +190,7 @@ TEST(Reader, RealsRoundLikeStrtof) {
                                tie + zeros + "1", "0.0" + zeros + "1e101"};
   for (const std::string& t : texts) {
     float got = 0.0f;
-    ASSERT_TRUE(textio::parse_real(t.data(), t.size(), got)) << t;
+    ASSERT_TRUE(support::parse_real(t, got)) << t;
     EXPECT_EQ(bits(got), bits(std::strtof(t.c_str(), nullptr))) << t;
   }
 }

@@ -9,9 +9,11 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "records/observation.h"
 #include "textio/files.h"
+#include "textio/freeform_reader.h"
 #include "textio/stream.h"
 
 namespace support {
@@ -63,6 +65,17 @@ inline records::Observation record(int month, int day, int year, int hour, int m
   int i = 0;
   for (float v : values) o.val[i++] = v;
   return o;
+}
+
+// Reads the float nearest to the decimal text s through the reader: true
+// when s is exactly one real (an optional sign, digits with an optional
+// point, an optional exponent with e, E, d or D) within the float range.
+inline bool parse_real(std::string_view s, float& out) {
+  if (s.empty() || s.find_first_of(" ,/*\n\t'") != std::string_view::npos) return false;
+  textio::MemorySource src(s);
+  textio::Reader reader(src, s.size() + 1);  // a short text needs no big buffer
+  const textio::Item item = textio::Item::real_field(out);
+  return reader.read({&item, 1}) == textio::Outcome::whole;
 }
 
 // A real field as it must read: glibc's printf shows the exact binary value

@@ -7,22 +7,16 @@
 #include <cstdint>
 #include <cstring>
 
+#include "textio/chars.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 namespace textio {
 
-// Bit i is set when p[i] is a blank or a tab; byte by byte, for any machine.
-inline std::uint64_t blank_mask_bytes(const char* p) {
-  std::uint64_t m = 0;
-  for (int i = 0; i < 64; ++i) {
-    if (p[i] == ' ' || p[i] == '\t') m |= std::uint64_t{1} << i;
-  }
-  return m;
-}
-
-// The same, sixteen bytes at a time where the machine has SSE2.
+// Bit i is set when p[i] is a blank (is_blank: a space or a tab); sixteen
+// bytes at a time where the machine has SSE2, byte by byte elsewhere.
 inline std::uint64_t blank_mask(const char* p) {
 #if defined(__SSE2__)
   const __m128i blank = _mm_set1_epi8(' ');
@@ -35,7 +29,9 @@ inline std::uint64_t blank_mask(const char* p) {
   }
   return m;
 #else
-  return blank_mask_bytes(p);
+  std::uint64_t m = 0;
+  for (int i = 0; i < 64; ++i) m |= std::uint64_t{is_blank(p[i])} << i;
+  return m;
 #endif
 }
 

@@ -9,12 +9,9 @@
 #include <cstdint>
 #include <cstring>
 
-namespace textio {
+#include "textio/chars.h"
 
-// The powers of ten 10^0 to 10^10, each exact as a float: dividing an exact
-// digit value by one of them rounds correctly in one step.
-inline constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                   1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+namespace textio {
 
 // Loads the eight bytes at p, the first in the lowest byte.
 inline std::uint64_t load_word(const char* p) {
@@ -44,17 +41,6 @@ inline std::uint64_t digit_bytes(std::uint64_t w) {
   const std::uint64_t at_least_0 = low + 0x5050505050505050ull;  // 0x30 + 0x50 = 0x80
   const std::uint64_t above_9 = low + 0x4646464646464646ull;     // 0x3a + 0x46 = 0x80
   return at_least_0 & ~above_9 & ~w & kHigh;
-}
-
-// How a byte can end a number: 0 not at all (the NUL sentinel included, so a
-// token cut by the block's end is left to the general path), 1 as a blank,
-// tab, line end, comma or slash, 2 as a carriage return, which ends it only
-// before a line end.
-inline int number_end(std::uint64_t c) {
-  constexpr std::uint64_t kEnds =
-      (1ull << ' ') | (1ull << '\t') | (1ull << '\n') | (1ull << ',') | (1ull << '/');
-  if (c == '\r') return 2;
-  return c < 64 ? static_cast<int>((kEnds >> c) & 1) : 0;
 }
 
 // A plain decimal read from one eight-byte word: its digits as one integer,
@@ -94,9 +80,9 @@ inline int plain_decimal(std::uint64_t w, PlainDecimal& out) {
     end = next;
   }
   if (count == 0) return 0;
-  const int how = number_end((w >> (8 * end)) & 0xff);
-  if (how == 0) return 0;
-  if (how == 2 && (end == 7 || ((w >> (8 * end + 8)) & 0xff) != '\n')) return 0;
+  const Ends how = number_end((w >> (8 * end)) & 0xff);
+  if (how == Ends::no) return 0;
+  if (how == Ends::before_line_end && (end == 7 || ((w >> (8 * end + 8)) & 0xff) != '\n')) return 0;
   out.digits = digits_value(d, count);
   return sign + end;
 }

@@ -5,6 +5,8 @@
 
 #include "simd/avx512.h"
 #include "textio/blank_mask.h"
+#include "textio/chars.h"
+#include "textio/decimal.h"
 #include "textio/digit_word.h"
 #include "textio/line_scan_avx512.h"
 
@@ -38,14 +40,12 @@ std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::
     const int len = plain_decimal(load_word(t), d);
     if (len == 0) return 0;
     // Only the last token may end the line, or stand before a comma or slash.
-    if (k + 1 < n && t[len] != ' ' && t[len] != '\t') return 0;
+    if (k + 1 < n && !is_blank(t[len])) return 0;
     if (items[k].kind == Item::Kind::integer) {
       if (d.point) return 0;
-      bits[k] = d.neg ? 0u - d.digits : d.digits;
+      bits[k] = static_cast<std::uint32_t>(to_int32(d.digits, d.neg));
     } else if (items[k].kind == Item::Kind::real) {
-      // At most seven digits: both operands are exact floats, so the one
-      // division rounds correctly.
-      const float v = static_cast<float>(d.digits) / kPow10[d.frac];
+      const float v = exact_quotient(d.digits, d.frac);  // at most seven digits
       bits[k] = std::bit_cast<std::uint32_t>(d.neg ? -v : v);
     } else {
       return 0;

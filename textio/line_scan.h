@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <span>
 
+#include "textio/block.h"
 #include "textio/freeform_reader.h"
 
 namespace textio {
@@ -19,6 +20,7 @@ constexpr std::size_t kLineWindow = 128;
 // eight-byte load at its last byte. They must be readable, and zeros past
 // the data.
 constexpr std::size_t kLineReach = kLineWindow + 8;
+static_assert(kLineReach <= Block::kPadding, "the reader's block must have room for the scan");
 // Most items one scan fills.
 constexpr std::size_t kLineItems = 24;
 

@@ -7,7 +7,8 @@
 #include <bit>
 #include <cstring>
 
-#include "textio/digit_word.h"
+#include "textio/chars.h"
+#include "textio/decimal.h"
 
 // GCC 12's AVX-512 headers start many results from a deliberately undefined
 // vector, which its own flow analysis then reports as maybe uninitialized.
@@ -20,12 +21,6 @@
 namespace textio {
 
 namespace {
-
-// True when c may follow the last token: what ends a number there.
-bool ends_last(const char* t) {
-  const char c = *t;
-  return c == ' ' || c == '\t' || c == '\n' || c == ',' || c == '/' || (c == '\r' && t[1] == '\n');
-}
 
 // The masks of one 64-byte half of the window.
 struct Classes {
@@ -97,7 +92,7 @@ VANTREL_AVX512_TARGET std::size_t scan_line_avx512(const char* s, std::span<cons
   const std::uint64_t in1 = last_end > 64 ? (std::uint64_t{1} << (last_end - 64)) - 1 : 0;
   if ((~(c0.blank | c0.number) & in0) != 0 || (~(c1.blank | c1.number) & in1) != 0) return 0;
   if ((c0.sign & ~starts0 & in0) != 0 || (c1.sign & ~starts1 & in1) != 0) return 0;
-  if (!ends_last(s + last_end)) return 0;
+  if (!ends_number(s + last_end)) return 0;
 
   const __m512i one = _mm512_set1_epi64(1);
   const __m512i bytes_0x30 = _mm512_set1_epi8(0x30);

@@ -1,0 +1,53 @@
+// The reader's window on its source: one block of bytes at a time, read
+// into a buffer that starts small and grows as the source fills it, with a
+// NUL after the block and zeros past it for the quick paths' eight-byte
+// loads. A carriage return that ends a block is held back for the next, so
+// that whether it is the CR of a CR LF is always told within one block.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+
+#include "textio/stream.h"
+
+namespace textio {
+
+// Bytes of one source, a block at a time.
+class Block {
+ public:
+  // Bytes after the NUL that the quick paths' loads may read: zeros.
+  static constexpr std::size_t kPadding = 136;
+  // Bytes asked of the source first.
+  static constexpr std::size_t kFirstBlock = 256;
+
+  // Reads from src, which must outlive the block, at most max_block bytes
+  // (at least 2, for a held-back carriage return and the byte after it) at a time.
+  Block(Source& src, std::size_t max_block);
+  Block(const Block&) = delete;
+  Block& operator=(const Block&) = delete;
+
+  // The byte under pos, 0 to 255, or -1 at the end of the source.
+  int cur() { return (pos != end || refill()) ? static_cast<unsigned char>(*pos) : -1; }
+  // Reads the next block of the source; false at its end.
+  bool refill();
+  // True when the carriage return under pos is the CR of a CR LF line end
+  // (or the source's very last byte).
+  bool cr_ends_line() const;
+  // The errno value of a failed read of the source, or 0.
+  int io_error() const { return io_error_; }
+
+  char* pos;  // the next byte to read
+  char* end;  // just past the block, where its NUL stands
+
+ private:
+  Source& src_;
+  std::size_t max_block_;
+  std::size_t block_;
+  std::unique_ptr<char[]> buf_;
+  bool eof_ = false;
+  bool grow_ = false;  // the source filled the block: the next one is larger
+  bool carry_cr_ = false;
+  int io_error_ = 0;
+};
+
+}  // namespace textio
