@@ -1,6 +1,6 @@
 # Thin wrapper over the CMake presets, so that each job is one command.
 
-.PHONY: run check test asan fuzz fuzz-run clean
+.PHONY: run check deps test asan fuzz fuzz-run clean
 
 # Build the tool and run it on the bundled sample data in examples/.
 run:
@@ -8,8 +8,12 @@ run:
 	cd examples && ../build/release/vantrel < station90.replies
 
 # Build and pass every test: the optimised build, then the same suite under
-# AddressSanitizer and UndefinedBehaviorSanitizer.
-check: test asan fuzz
+# AddressSanitizer and UndefinedBehaviorSanitizer. First installs the Debian
+# packages that the steps need, where some are missing.
+check: deps test asan fuzz
+
+deps:
+	sh tools/install-deps
 
 test:
 	cmake --workflow --preset dev
