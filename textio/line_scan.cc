@@ -18,16 +18,6 @@
 
 namespace textio {
 
-namespace {
-
-// True when c may follow the last token: what ends a number there.
-bool ends_last(const char* t) {
-  const char c = *t;
-  return c == ' ' || c == '\t' || c == '\n' || c == ',' || c == '/' || (c == '\r' && t[1] == '\n');
-}
-
-}  // namespace
-
 std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::uint32_t* bits) {
   if constexpr (std::endian::native != std::endian::little) return 0;
   const std::size_t n = items.size();
@@ -77,6 +67,12 @@ std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::
              "popcnt,lzcnt")))
 
 namespace {
+
+// True when c may follow the last token: what ends a number there.
+bool ends_last(const char* t) {
+  const char c = *t;
+  return c == ' ' || c == '\t' || c == '\n' || c == ',' || c == '/' || (c == '\r' && t[1] == '\n');
+}
 
 // The masks of one 64-byte half of the window.
 struct Classes {
