@@ -39,8 +39,8 @@ class EndToEnd : public testing::Test {
   // tail is put after the command, e.g. a pipe.
   int run(const std::string& replies, const std::string& tail = "> stdout") {
     put("replies", replies);
-    std::string cmd =
-        "cd '" + dir_.string() + "' && '" VANTREL_BINARY "' < replies 2> stderr " + tail;
+    std::string cmd = "cd '" + dir_.string() +
+                      "' && " VANTREL_EMULATOR "'" VANTREL_BINARY "' < replies 2> stderr " + tail;
     int st = std::system(cmd.c_str());
     return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
   }
@@ -270,6 +270,8 @@ TEST_F(EndToEnd, ClosedConsoleStreamsStayOutOfTheFiles) {
 // Lines of any length are read in a fixed amount of memory: a 256 MiB line of
 // blanks and a 64 MiB line of commas, with the address space held to 64 MiB.
 TEST_F(EndToEnd, HugeLinesInSmallMemory) {
+  // An emulator's own code cache alone is more than the limit.
+  if (sizeof(VANTREL_EMULATOR) > 1) GTEST_SKIP() << "the limit would hold the emulator";
   {
     std::ofstream f(dir_ / "big.tmp", std::ios::binary);
     f << "1 1 90 0 0 1\n";
