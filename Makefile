@@ -1,6 +1,6 @@
 # Thin wrapper over the CMake presets, so that each job is one command.
 
-.PHONY: run check test asan fuzz fuzz-run clean
+.PHONY: run check deps test asan fuzz fuzz-run arm64 clean
 
 # Build the tool and run it on the bundled sample data in examples/.
 run:
@@ -9,8 +9,13 @@ run:
 
 # Build and pass every test: the optimised build and the portable one (no
 # AVX-512 code), then the suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then the fuzz targets on both kinds of build.
-check: test asan fuzz
+# UndefinedBehaviorSanitizer, the fuzz targets on both kinds of build, and
+# the suite built for 64-bit ARM and run under qemu. First installs the
+# Debian packages that the steps need, where some are missing.
+check: deps test asan fuzz arm64
+
+deps:
+	sh tools/install-deps
 
 test:
 	cmake --workflow --preset dev
@@ -46,3 +51,15 @@ fuzz-run:
 	      -artifact_prefix=build/$$b/ build/$$b/corpus-$$t || exit 1; \
 	  done; \
 	done
+
+# Cross-build the tool and its tests for 64-bit ARM and run the suite under
+# qemu's user-mode emulator. Without the cross compiler or qemu the step is
+# skipped with a note, except in CI, where it must run.
+arm64:
+	@for c in aarch64-linux-gnu-g++ qemu-aarch64-static; do \
+	  command -v $$c >/dev/null 2>&1 && continue; \
+	  if [ -n "$$CI" ]; then echo "arm64: $$c is needed in CI" >&2; exit 1; fi; \
+	  echo "arm64: $$c not found; skipped (apt-get install g++-aarch64-linux-gnu qemu-user-static)"; \
+	  exit 0; \
+	done; \
+	cmake --workflow --preset arm64

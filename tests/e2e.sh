@@ -1,9 +1,9 @@
 #!/bin/sh
 # The built tool as a process, where only a process shows it: real files,
 # pipes, closed streams, a full disk, a memory limit and a terminal.
-# Usage: e2e.sh TOOL EXAMPLES [SANITIZED]; TOOL may be "emulator binary".
+# Usage: e2e.sh TOOL EXAMPLES [no-memory-limit]; TOOL may be "emulator binary".
 set -u
-tool=$1 examples=$2 sanitized=${3:-}
+tool=$1 examples=$2 no_limit=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
@@ -55,8 +55,7 @@ same m.jul "  0.000  365.000 01-01-1990 00:00" && same m.gap " 0.0 1"
 
 # Lines of any length in fixed memory: 256 MiB of blanks and 64 MiB of
 # commas (a record of empty values: the one above, again) under 64 MiB.
-# The sanitizers reserve far more address space than that.
-if [ -z "$sanitized" ]; then
+if [ -z "$no_limit" ]; then
   { echo '1 1 90 0 0 1'; head -c 268435456 /dev/zero | tr '\0' ' '; echo; echo '1 1 90 0 5 2'
     head -c 67108864 /dev/zero | tr '\0' ,; echo; echo '1 1 90 0 10 3'; } > h.tmp
   (ulimit -v 65536; run 'h\n1\n') || fail "huge lines: status $?"
