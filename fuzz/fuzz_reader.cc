@@ -20,12 +20,7 @@
 
 namespace {
 
-void check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "property broken: %s\n", what);
-    std::abort();
-  }
-}
+using support::check;
 
 // One list of items and the storage it fills.
 struct List {

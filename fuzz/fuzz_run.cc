@@ -16,12 +16,7 @@
 
 namespace {
 
-void check(bool ok, const char* what) {
-  if (!ok) {
-    std::fprintf(stderr, "property broken: %s\n", what);
-    std::abort();
-  }
-}
+using support::check;
 
 struct Run {
   support::MemoryFiles fs;

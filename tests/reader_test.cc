@@ -130,31 +130,6 @@ TEST(Reader, TextItems) {
   }
 }
 
-TEST(Reader, NextReadStartsOnTheNextLine) {
-  MemorySource src("1 99 99\n\n2\n3 / 0\n4,5");
-  Reader reader(src);
-  std::int32_t a = 0, b = 0;
-  const Item items[] = {Item::integer_field(a), Item::integer_field(b)};
-  struct Step {
-    Outcome outcome;
-    std::int32_t a, b;
-    std::uint64_t record_line, line;
-  };
-  // Surplus values are dropped, a short record goes on on the next line,
-  // and a slash leaves the rest as it was.
-  const Step steps[] = {{Outcome::whole, 1, 99, 1, 2},
-                        {Outcome::whole, 2, 3, 3, 5},
-                        {Outcome::whole, 4, 5, 5, 5},
-                        {Outcome::end, 4, 5, 5, 5}};
-  for (const Step& s : steps) {
-    EXPECT_EQ(reader.read(items), s.outcome);
-    EXPECT_EQ(a, s.a);
-    EXPECT_EQ(b, s.b);
-    EXPECT_EQ(reader.record_line(), s.record_line);
-    EXPECT_EQ(reader.line(), s.line);
-  }
-}
-
 // A carriage return is data unless a line end follows it, wherever the
 // source's reads or the reader's own blocks (of 2 bytes at least: the held
 // back return and the byte after it) happen to cut the bytes.

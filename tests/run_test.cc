@@ -46,7 +46,8 @@ const std::string kBanner =
     " Enter the name of the datfile name, e.g. mervo90.all\n"
     " Enter the name of the number of data fields, e.g. 9\n";
 
-// How a run ends on its second record, after a good first one: the status,
+// How a run ends on its second record, after a good first one (a record is
+// read across lines as it needs, and a slash leaves the rest): the status,
 // the console after the reading line, the report, and the listing after the
 // first record's line. Nothing crashes, and every record before the bad one
 // is listed.
@@ -84,6 +85,9 @@ TEST(Run, EndingsOnTheSecondRecord) {
        ""},
       {"1 0 90 0 0 2", 2, " HEY, -1.0 is less than 0.0  1/ 0/ 90 0: 0\n DATES OUT OF ORDER\n",
        "a.tmp line 2: the record is dated before the one above it\n", ""},
+      {"1 -1999999999 90 0 0 2", 2,
+       " HEY, -2.0e+09 is less than 0.0  1/ -1999999999/ 90 0: 0\n DATES OUT OF ORDER\n",
+       "a.tmp line 2: the record is dated before", ""},
       {"\r\n\r\n1 1 90 0 -2147483648 2", 2,
        " HEY, -1491308.1 is less than 0.0  1/ 1/ 90 0: -2147483648\n DATES OUT OF ORDER\n",
        "a.tmp line 4: the record", ""},
@@ -91,7 +95,7 @@ TEST(Run, EndingsOnTheSecondRecord) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.record.substr(0, 40));
     MemoryFiles fs;
-    fs.files["a.tmp"] = "1 1 90 0 0 1\n" + c.record;
+    fs.files["a.tmp"] = "1 1 90 0 0 1 99 x\n" + c.record;  // the rest of a line is dropped
     const Result r = run(fs, "a\n1\n");
     EXPECT_EQ(r.status, c.status);
     const std::string reading = kBanner + " Reading a.tmp" + std::string(27, ' ') + "\n";
@@ -106,38 +110,49 @@ TEST(Run, EndingsOnTheSecondRecord) {
 }
 
 // Replies: those that cannot name a file or a count end the run before any
-// file is opened; the others set the count of values.
+// file is opened; the others name the data file (the reading line shows it
+// padded to 32 characters) and the outputs' stem, and set the count of values.
 TEST(Run, Replies) {
   struct Case {
     std::string replies;
     int status;
-    std::string err, listing;
+    std::string err, data = "x.y.tmp", stem = "x";
+    std::size_t values = 0;
   };
   const Case cases[] = {
-      {"", 3, "standard input ended before the name of the data file was given", ""},
-      {"x.y\n", 3, "standard input ended before the number of data values was given", ""},
-      {"x.y\nnine\n", 3, "the number of data values is not a whole number", ""},
-      {"x.y\n9999999999\n", 3, "the number of data values is beyond the 32-bit range", ""},
-      {"x.y\n13\n", 3, "13 values per record is more than the 12 that a record can hold", ""},
-      {"x.y\n2147483647\n", 3, "2147483647 values per record is more than the 12", ""},
-      {"'x.y\n", 3, "standard input ended before the name", ""},
-      {"'x'y\n9\n", 3, "the name of the data file is not a proper text", ""},
-      {",\n9\n", 3, "no name was given for the data file", ""},
-      {"/\n9\n", 3, "no name was given", ""},
-      {"x\0y\n9\n"s, 3, "the name of the data file holds a NUL byte", ""},
-      {std::string(40, 'a') + "\n9\n", 3, "the name of the data file is too long", ""},
-      {"' x.y'\n9\n", 3, "the name of the data file is empty", ""},
-      {"nothere.all\n9\n", 4, "cannot open data file 'nothere.all.tmp': No such file or directory",
-       ""},
-      {"x.y\n/\n", 0, "", "  0.000  365.000 01-01-1990 00:00" + std::string(90, ' ') + "\n"},
-      {"x.y\n,\n", 0, "", "  0.000  365.000 01-01-1990 00:00" + std::string(90, ' ') + "\n"},
-      {"x.y\n-2147483648\n", 0, "", "  0.000  365.000 01-01-1990 00:00\n"},
-      {"x.y\r\n0\r\n", 0, "", "  0.000  365.000 01-01-1990 00:00\n"},
+      {"", 3, "standard input ended before the name of the data file was given"},
+      {"x.y\n", 3, "standard input ended before the number of data values was given"},
+      {"x.y\nnine\n", 3, "the number of data values is not a whole number"},
+      {"x.y\n9999999999\n", 3, "the number of data values is beyond the 32-bit range"},
+      {"x.y\n13\n", 3, "13 values per record is more than the 12 that a record can hold"},
+      {"x.y\n2147483647\n", 3, "2147483647 values per record is more than the 12"},
+      {"'x.y\n", 3, "standard input ended before the name"},
+      {"'x'y\n9\n", 3, "the name of the data file is not a proper text"},
+      {",\n9\n", 3, "no name was given for the data file"},
+      {"/\n9\n", 3, "no name was given"},
+      {"x\0y\n9\n"s, 3, "the name of the data file holds a NUL byte"},
+      {std::string(40, 'a') + "\n9\n", 3, "the name of the data file is too long"},
+      {"' x.y'\n9\n", 3, "the name of the data file is empty"},
+      {"nothere.all\n9\n", 4, "cannot open data file 'nothere.all.tmp': No such file or directory"},
+      {"x.y\n/\n", 0, "", "x.y.tmp", "x", 10},
+      {"x.y\n,\n", 0, "", "x.y.tmp", "x", 10},
+      {"x.y\n-2147483648\n", 0, "", "x.y.tmp", "x", 0},
+      {"x.y\r\n3\r\n", 0, "", "x.y.tmp", "x", 3},
+      {"mervo90.all\n0\n", 0, "", "mervo90.all.tmp", "mervo90"},
+      {"a.b.c\n0\n", 0, "", "a.b.c.tmp", "a"},
+      {"'ab cd.e'\n0\n", 0, "", "ab.tmp", "ab.tm"},
+      {"mervo90\n0\n", 0, "", "mervo90.tmp", "mervo90"},
+      {".all\n0\n", 0, "", ".all.tmp", ""},
+      {"data/st90.all\n0\n", 0, "", "data/st90.all.tmp", "data/st90"},
+      {"abcdefghijklmnopqrstuvw.yz123\n0\n", 0, "", "abcdefghijklmnopqrstuvw.yz123.tm",
+       "abcdefghijklmnopqrstuvw"},
+      {"abcdefghijklmnopqrstuvw.yz12345\n0\n", 0, "", "abcdefghijklmnopqrstuvw.yz12345.",
+       "abcdefghijklmnopqrstuvw"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.replies);
     MemoryFiles fs;
-    fs.files["x.y.tmp"] = "1 1 90 0 0 10*0.001\n";
+    fs.files[c.data] = "1 1 90 0 0 10*0.001\n";
     const Result r = run(fs, c.replies);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.err.empty(), c.err.empty());
@@ -146,10 +161,11 @@ TEST(Run, Replies) {
     }
     if (c.status != 0) {
       EXPECT_EQ(fs.files.size(), 1u);
-    } else {
-      EXPECT_EQ(fs.files["x.jul"].substr(0, 33), c.listing.substr(0, 33));
-      EXPECT_EQ(fs.files["x.jul"].size(), c.listing.size());
+      continue;
     }
+    EXPECT_EQ(r.out, kBanner + " Reading " + c.data + std::string(32 - c.data.size(), ' ') + "\n");
+    EXPECT_EQ(fs.files[c.stem + ".jul"].size(), 34 + 9 * c.values);
+    EXPECT_EQ(fs.files.count(c.stem + ".gap"), 1u);
   }
 }
 

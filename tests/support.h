@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -52,6 +53,14 @@ class MemoryFiles : public textio::FileSystem {
     bool fails;
   };
 };
+
+// Stops a fuzz target, naming the property that broke.
+inline void check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "property broken: %s\n", what);
+    std::abort();
+  }
+}
 
 // A record dated month/day/year hour:min, with its first values.
 inline records::Observation record(int month, int day, int year, int hour, int min,
