@@ -43,6 +43,9 @@ void report_open(Console& con, int err, const char* what, const std::string& pat
 }  // namespace
 
 int start_dialogue(RunState& st, Console& con, textio::FileSystem& fs, OpenFiles& files) {
+  // The banner and the questions are the tool's own words, odd as "the name
+  // of the datfile name" reads: scripts and users' notes wait for these exact
+  // lines. Kept as they are on purpose.
   say(con, "vantrel version 0.99");
   say(con, "Enter the name of the datfile name, e.g. mervo90.all");
   if (!read_reply(con, textio::Item::text_field(st.root, kNameLength), "the name of the data file"))

@@ -125,6 +125,8 @@ int run(Console& con, textio::FileSystem& fs) {
     st.bigx = t.bigx;
     write_points(trace, points, records::trace_record(st.gap, st.x, st.xold, points));
     if (records::out_of_order(st.x, st.xold)) {
+      // The diagnostic as it has always read, "HEY, " and all: scripts look
+      // for it. Kept as it is on purpose.
       FreeLine(con.lines)
           .text("HEY, ")
           .real(st.x)

@@ -1,7 +1,9 @@
 #include "records/listing.h"
 
 #include <algorithm>
+#include <array>
 #include <cstddef>
+#include <cstring>
 
 #include "records/field_edit.h"
 #include "records/listing_avx512.h"
@@ -10,35 +12,46 @@ namespace records {
 
 namespace {
 
+// The first line's literal texts in their places; the fields are written
+// over the bytes between them.
+constexpr std::array<char, kFirstValue.first> kLiteralRow = [] {
+  std::array<char, kFirstValue.first> row{};
+  for (const Literal& l : kLiterals) {
+    for (int c = 0; l.text[c] != '\0'; ++c) row[static_cast<std::size_t>(l.first + c)] = l.text[c];
+  }
+  return row;
+}();
+
+// A real or integer in column c; inlined with c known, so that each field
+// shape gets the field editor's copy for it.
+inline void put(char* line, const Column& c, float v) {
+  edit_real(line + c.first, v, c.width, c.decimals);
+}
+inline void put(char* line, const Column& c, std::int32_t v) {
+  edit_int(line + c.first, v, c.width, 2);
+}
+
 // The line(s) field after field, on any machine.
 std::size_t format_listing_portable(char* out, const Observation& obs, Times t, std::int32_t nval) {
-  char* p = out;
-  edit_real(p, t.x, 7, 3);
-  edit_real(p + 7, t.bigx, 9, 3);
-  edit_int(p + 16, obs.month, 3, 2);
-  p[19] = '-';
-  edit_int(p + 20, obs.day, 2, 2);
-  p[22] = '-';
-  p[23] = '1';
-  p[24] = '9';
-  edit_int(p + 25, obs.year, 2, 2);
-  edit_int(p + 27, obs.hour, 3, 2);
-  p[30] = ':';
-  edit_int(p + 31, obs.min, 2, 2);
-  p += 33;
-  int n = std::clamp(nval, 0, kMaxValues);
-  int first = std::min(n, 10);
-  edit_reals(p, obs.val, first, 9, 2);
-  p += std::ptrdiff_t{9} * first;
+  std::memcpy(out, kLiteralRow.data(), kLiteralRow.size());
+  put(out, kTimeColumns[0], t.x);
+  put(out, kTimeColumns[1], t.bigx);
+  put(out, kDateColumns[0], obs.month);
+  put(out, kDateColumns[1], obs.day);
+  put(out, kDateColumns[2], obs.year);
+  put(out, kDateColumns[3], obs.hour);
+  put(out, kDateColumns[4], obs.min);
+  const int n = std::clamp(nval, 0, kMaxValues);
+  const int first = std::min(n, kValuesPerLine);
+  char* p = out + kFirstValue.first;
+  edit_reals(p, obs.val, first, kFirstValue.width, kFirstValue.decimals);
+  p += std::ptrdiff_t{kFirstValue.width} * first;
   *p++ = '\n';
-  // Past the tenth value the layout starts again on a new line, so the 11th
-  // and 12th values take the widths of the two time fields.
-  if (n > 10) {
-    edit_real(p, obs.val[10], 7, 3);
-    p += 7;
-    if (n > 11) {
-      edit_real(p, obs.val[11], 9, 3);
-      p += 9;
+  if (n > kValuesPerLine) {
+    for (int k = kValuesPerLine; k < n; ++k) {
+      const Column& c = kTimeColumns[k - kValuesPerLine];
+      edit_real(p, obs.val[k], c.width, c.decimals);
+      p += c.width;
     }
     *p++ = '\n';
   }

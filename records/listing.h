@@ -1,15 +1,7 @@
 // The listing: one fixed-column line per record (two when it has 11 or 12
 // values) with its two times, its date and time written out, and its values.
-//
-//   columns  1-7   x       F7.3     day-of-year time
-//            8-16  bigx    F9.3     epoch-day time
-//           17-19  month   I3.2, then "-"
-//           21-22  day     I2.2, then "-19"
-//           26-27  year    I2.2
-//           28-30  hour    I3.2, then ":"
-//           32-33  min     I2.2
-//           34-... val(1) to val(10), F9.2 each
-// An 11th and 12th value start a second line, in an F7.3 and an F9.3 field.
+// The layout below is the one description of the columns: every way of
+// making a line is driven by it.
 #pragma once
 
 #include <cstddef>
@@ -20,8 +12,35 @@
 
 namespace records {
 
+// One field of the layout.
+struct Column {
+  int first;     // its first character in the line, from 0
+  int width;     // characters
+  int decimals;  // of a real; 0 for an integer, written with at least two digits
+};
+
+// x (F7.3) and bigx (F9.3); past the tenth value the layout starts again on
+// a second line, so the 11th and 12th values take these two fields too.
+inline constexpr Column kTimeColumns[2] = {{0, 7, 3}, {7, 9, 3}};
+// month (I3.2), day, year (I2.2), hour (I3.2), min (I2.2).
+inline constexpr Column kDateColumns[5] = {
+    {16, 3, 0}, {20, 2, 0}, {25, 2, 0}, {27, 3, 0}, {31, 2, 0}};
+// The first value (F9.2); the others follow it, up to ten on a line.
+inline constexpr Column kFirstValue = {33, 9, 2};
+constexpr int kValuesPerLine = 10;
+
+// The texts between the date and time fields. "-19" writes the century: the
+// stored listings read so, and the two-digit years are all of the 1900s to
+// this tool. Kept as it is on purpose.
+struct Literal {
+  int first;
+  const char* text;
+};
+inline constexpr Literal kLiterals[3] = {{19, "-"}, {22, "-19"}, {30, ":"}};
+
 // Most characters the lines of one record take, line ends included.
-constexpr std::size_t kMaxListingChars = 33 + 10 * 9 + 1 + 7 + 9 + 1;
+constexpr std::size_t kMaxListingChars =
+    kFirstValue.first + kValuesPerLine * kFirstValue.width + 1 + 7 + 9 + 1;
 
 // Writes the listing line(s) of obs, each ending in '\n', at out (room for
 // kMaxListingChars); nval of 0 or less writes no values. Returns the length.

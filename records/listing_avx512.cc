@@ -38,15 +38,22 @@ struct Field {
   int keep;      // digits kept even when zero: the units and the decimals, or two
 };
 
-// Lanes 0 to 6: the times and the date; lanes 7 to 15: the values.
-constexpr Field kFields[16] = {{0, 7, 3, 4},  {7, 9, 3, 4},  {16, 3, 0, 2}, {20, 2, 0, 2},
-                               {25, 2, 0, 2}, {27, 3, 0, 2}, {31, 2, 0, 2}, {33, 9, 2, 3},
-                               {42, 9, 2, 3}, {51, 9, 2, 3}, {60, 9, 2, 3}, {69, 9, 2, 3},
-                               {78, 9, 2, 3}, {87, 9, 2, 3}, {96, 9, 2, 3}, {105, 9, 2, 3}};
-
 constexpr int kTimeLanes = 7;
 constexpr int kLineValues = 9;
-static_assert(33 + 9 * kLineValues + 1 <= static_cast<int>(kMaxListingChars));
+
+// Lanes 0 to 6: the times and the date; lanes 7 to 15: the values; all
+// from the listing's layout.
+constexpr std::array<Field, 16> kFields = [] {
+  std::array<Field, 16> f{};
+  auto field = [](const Column& c, int first) {
+    return Field{first, c.width, c.decimals, c.decimals > 0 ? c.decimals + 1 : 2};
+  };
+  for (int k = 0; k < 2; ++k) f[k] = field(kTimeColumns[k], kTimeColumns[k].first);
+  for (int k = 0; k < 5; ++k) f[2 + k] = field(kDateColumns[k], kDateColumns[k].first);
+  for (int k = 0; k < kLineValues; ++k)
+    f[kTimeLanes + k] = field(kFirstValue, kFirstValue.first + k * kFirstValue.width);
+  return f;
+}();
 
 // The digits a field holds: all its characters but the point.
 constexpr int field_digits(const Field& f) {
@@ -83,13 +90,12 @@ constexpr std::array<Layout, kLineValues + 1> kLayouts = [] {
         }
       }
     }
-    put_constant(19, '-');
-    put_constant(22, '-');
-    put_constant(23, '1');
-    put_constant(24, '9');
-    put_constant(30, ':');
-    l.length = static_cast<unsigned>(33 + 9 * n + 1);
-    put_constant(33 + 9 * n, '\n');
+    for (const Literal& lit : kLiterals) {
+      for (int c = 0; lit.text[c] != '\0'; ++c) put_constant(lit.first + c, lit.text[c]);
+    }
+    const int end = kFirstValue.first + n * kFirstValue.width;
+    l.length = static_cast<unsigned>(end + 1);
+    put_constant(end, '\n');
   }
   return all;
 }();

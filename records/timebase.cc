@@ -1,5 +1,12 @@
 #include "records/timebase.h"
 
+#include <cfloat>
+
+// Every float operation here must round to single precision as it goes; a
+// compiler that keeps floats in a wider format (x87) would change the last
+// bit of the stored listings' times.
+static_assert(FLT_EVAL_METHOD == 0, "floats must be evaluated in their own precision");
+
 namespace records {
 
 namespace {
@@ -26,7 +33,9 @@ Times compute_times(const Observation& obs) {
   float t3 = t1 + t2;
   float t4 = static_cast<float>(obs.min) / 1440.0f;
   float x = t3 + t4;
-  // The two-digit years know only 1992 and 1996 as leap years.
+  // The two-digit years know only 1992 and 1996 as leap years: the stored
+  // listings and traces were made so, and are compared against. Kept as it
+  // is on purpose, whatever the calendar says of 1988 or 2000.
   if ((obs.year == 92 || obs.year == 96) && obs.month >= 3) x = x + 1.0f;
 
   float t5 = static_cast<float>(wrap_mul(wrap_add(obs.year, -89), 365));
