@@ -1,6 +1,6 @@
 # Thin wrapper over the CMake presets, so that each job is one command.
 
-.PHONY: run check deps test asan fuzz fuzz-run arm64 clean
+.PHONY: run check deps test lint asan fuzz fuzz-run arm64 clean
 
 # Build the tool and run it on the bundled sample data in examples/.
 run:
@@ -8,11 +8,11 @@ run:
 	cd examples && ../build/release/vantrel < station90.replies
 
 # Build and pass every test: the optimised build and the portable one (no
-# AVX-512 code), then the suite under AddressSanitizer and
+# AVX-512 code), clang-format and clang-tidy, then the suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer, the fuzz targets on both kinds of build, and
 # the suite built for 64-bit ARM and run under qemu. First installs the
 # Debian packages that the steps need, where some are missing.
-check: deps test asan fuzz arm64
+check: deps test lint asan fuzz arm64
 
 deps:
 	sh tools/install-deps
@@ -22,6 +22,14 @@ test:
 	@grep -qw avx512vbmi2 /proc/cpuinfo 2>/dev/null || \
 	  echo "test: this processor has no AVX-512: the AVX-512 paths were skipped"
 	cmake --workflow --preset portable
+
+# Every source as clang-format lays it out, and clean under clang-tidy with
+# the dev build's compile commands (make test writes them).
+lint:
+	clang-format --dry-run -Werror $$(git ls-files '*.cc' '*.h')
+	git ls-files 'app/*.cc' 'textio/*.cc' 'records/*.cc' 'tests/*.cc' | \
+	  xargs -P 2 -n 4 clang-tidy -p build/dev --quiet --warnings-as-errors='*' 2>build/tidy.log || \
+	  { grep -v 'warnings generated' build/tidy.log; exit 1; }
 
 asan:
 	cmake --workflow --preset asan

@@ -182,16 +182,16 @@ void edit_real(char* out, float v, int w, int d) {
 
 void edit_reals(char* out, const float* v, int n, int w, int d) {
   if (w == 9 && d == 2) {  // the listing's value columns
-    for (int i = 0; i < n; ++i) edit_real_at(out + 9 * i, v[i], 9, 2);
+    for (int i = 0; i < n; ++i) edit_real_at(out + std::ptrdiff_t{9} * i, v[i], 9, 2);
     return;
   }
-  for (int i = 0; i < n; ++i) edit_real(out + w * i, v[i], w, d);
+  for (int i = 0; i < n; ++i) edit_real(out + std::ptrdiff_t{w} * i, v[i], w, d);
 }
 
 void edit_int(char* out, std::int32_t v, int w, int m) {
   if (m == 2 && v >= 0 && v < 100) {  // the listing's dates and times
     for (int i = 0; i < w - 2; ++i) out[i] = ' ';
-    std::memcpy(out + w - 2, kPairs + 2 * v, 2);
+    std::memcpy(out + w - 2, kPairs + std::ptrdiff_t{2} * v, 2);
     return;
   }
   auto u = static_cast<std::uint32_t>(v);

@@ -17,7 +17,8 @@ namespace {
 constexpr std::array<char, kFirstValue.first> kLiteralRow = [] {
   std::array<char, kFirstValue.first> row{};
   for (const Literal& l : kLiterals) {
-    for (int c = 0; l.text[c] != '\0'; ++c) row[static_cast<std::size_t>(l.first + c)] = l.text[c];
+    for (std::size_t c = 0; l.text[c] != '\0'; ++c)
+      row[static_cast<std::size_t>(l.first) + c] = l.text[c];
   }
   return row;
 }();

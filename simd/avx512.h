@@ -15,10 +15,10 @@
 // The features the AVX-512 paths use, written once: they give both the
 // compiler's target attribute and the run-time check. (LZCNT, in the
 // attribute only, comes with every processor that has AVX-512.)
-#define VANTREL_AVX512_FEATURES(X)                                                            \
-  X(avx512f)                                                                                  \
-  X(avx512bw) X(avx512vl) X(avx512dq) X(avx512cd) X(avx512vbmi) X(avx512vbmi2) X(bmi) X(bmi2) \
-      X(popcnt)
+#define VANTREL_AVX512_FEATURES(X) \
+  X(avx512f)                       \
+  X(avx512bw)                      \
+  X(avx512vl) X(avx512dq) X(avx512cd) X(avx512vbmi) X(avx512vbmi2) X(bmi) X(bmi2) X(popcnt)
 #define VANTREL_FEATURE_NAME(f) "," #f
 #define VANTREL_FEATURE_CHECK(f) &&__builtin_cpu_supports(#f)
 

@@ -1,11 +1,11 @@
 // The buffered output under every file and stream the run writes.
+#include "textio/output.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
 #include <string>
-
-#include "textio/output.h"
 
 namespace {
 

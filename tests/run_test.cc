@@ -32,7 +32,7 @@ Result run_once(MemoryFiles& fs, const std::string& replies) {
 Result run(MemoryFiles& fs, const std::string& replies) {
   MemoryFiles cut = fs;
   cut.step = 3;
-  const Result r = run_once(fs, replies);
+  Result r = run_once(fs, replies);
   const Result same = run_once(cut, replies);
   EXPECT_EQ(r.status, same.status);
   EXPECT_EQ(r.out, same.out);
@@ -52,7 +52,7 @@ const std::string kBanner =
 // first record's line. Nothing crashes, and every record before the bad one
 // is listed.
 TEST(Run, EndingsOnTheSecondRecord) {
-  const std::string digits(10'000'000, '3');
+  const std::string digits(std::size_t{10'000'000}, '3');  // a long value
   struct Case {
     std::string record;
     int status;

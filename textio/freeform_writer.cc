@@ -40,12 +40,12 @@ std::size_t format_real(char* out, float v) {
   if (std::memchr(out, '.', n) != nullptr || std::memchr(out, 'n', n) != nullptr) return n;
   char* e = static_cast<char*>(std::memchr(out, 'e', n));
   if (e == nullptr) {
-    std::memcpy(end, ".0", 2);
-    return n + 2;
+    e = end;
+  } else {
+    std::memmove(e + 2, e, static_cast<std::size_t>(end - e));
   }
-  std::size_t tail = static_cast<std::size_t>(end - e);
-  std::memmove(e + 2, e, tail);
-  std::memcpy(e, ".0", 2);
+  e[0] = '.';
+  e[1] = '0';
   return n + 2;
 }
 

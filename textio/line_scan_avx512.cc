@@ -79,7 +79,10 @@ VANTREL_AVX512_TARGET std::size_t scan_line_avx512(const char* s, std::span<cons
   const std::uint64_t ends1 = ~c1.number & after1;
   // Runs alternate, so the k-th end closes the k-th start; a run that
   // reaches the window's end has none and cannot be among the first n.
-  if (static_cast<std::size_t>(std::popcount(ends0) + std::popcount(ends1)) < n) return 0;
+  if (static_cast<std::size_t>(std::popcount(ends0)) +
+          static_cast<std::size_t>(std::popcount(ends1)) <
+      n)
+    return 0;
   alignas(64) std::uint8_t start_at[128];
   alignas(64) std::uint8_t end_at[128];
   offsets(starts0, starts1, start_at);
