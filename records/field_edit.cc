@@ -70,7 +70,9 @@ inline void put_number(char* out, int w, U q, int m, int d, bool neg) {
 }
 
 // The four ASCII digits of every number below 10^4, leading zeros included,
-// the first digit in the lowest byte: two lookups give a field's digits.
+// the first digit in the lowest byte: two lookups give a field's digits. (The
+// digit-group table of fast integer printing, as in A. Alexandrescu, "Three
+// optimization tips for C++", 2012, here with groups of four.)
 constexpr auto kQuads = [] {
   std::array<std::uint32_t, 10000> t{};
   for (std::uint32_t n = 0; n < 10000; ++n) {
@@ -125,7 +127,9 @@ inline void edit_real_at(char* out, float v, int w, int d) {
     if (w <= 9) {
       // The common case in a few operations: v * 10^d is exact in double
       // (24 bits times at most 20), and adding and taking away 2^52 rounds it
-      // to an integer, ties to even, as every IEEE double operation rounds.
+      // to an integer, ties to even, as every IEEE double operation rounds
+      // (the classic magic-number rounding: at 2^52 a double has no bits
+      // below its units left).
       // NaNs, infinities and values too wide fail the test and go on below.
       double a = std::fabs(static_cast<double>(v)) * kPow10Double[d];
       if (a < kPow10Double[w - 1]) {

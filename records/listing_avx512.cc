@@ -146,6 +146,9 @@ VANTREL_AVX512_TARGET inline __m512i edit_lanes(__m256i in, __mmask8 float_lanes
 
   // q < 10^8 into its two four-digit halves, the first in the lane's low
   // 32 bits: q / 10^4 is (q * ceil(2^40 / 10^4)) >> 40 for every q below 10^8.
+  // Division by a constant as a multiply and a shift (T. Granlund,
+  // P. Montgomery, "Division by invariant integers using multiplication",
+  // PLDI 1994); each bound here was checked over its whole range.
   const __m512i hi = _mm512_srli_epi64(_mm512_mul_epu32(q, _mm512_set1_epi64(109951163)), 40);
   const __m512i lo = _mm512_sub_epi64(q, _mm512_mul_epu32(hi, _mm512_set1_epi64(10000)));
   const __m512i quads = _mm512_or_si512(hi, _mm512_slli_epi64(lo, 32));
@@ -164,7 +167,8 @@ VANTREL_AVX512_TARGET inline __m512i edit_lanes(__m256i in, __mmask8 float_lanes
 
   // A byte of each lane set for every non-zero digit and for the first kept
   // one; the blanks are then the bytes below each lane's lowest set one (no
-  // lane is all zeros, so nothing borrows across lanes), and a minus sign
+  // lane is all zeros, so nothing borrows across lanes: x - 1 & ~x keeps the
+  // bits below the lowest set bit, here a byte at a time), and a minus sign
   // goes in the last of them. A negative number whose field starts with a
   // digit has no room for its sign.
   const std::uint64_t nonzero = _cvtmask64_u64(_mm512_test_epi8_mask(digits, digits)) | s.kept;

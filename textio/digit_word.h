@@ -20,12 +20,18 @@ inline std::uint64_t load_word(const char* p) {
   return w;
 }
 
-// The value of the first n (1 to 8) characters of w, all digits.
+// The value of the first n (1 to 8) characters of w, all digits. Eight
+// digits in three multiplications, combining neighbours pairwise (the SWAR
+// digit parsing of W. Muła, "SWAR parsing of numbers", and of
+// parse_eight_digits_unrolled in D. Lemire's fast_float).
 inline std::uint32_t digits_value(std::uint64_t w, int n) {
   // Digit values, moved to the top so that the bytes past them fall off and
   // zeros lead: "123" becomes 00000123.
   std::uint64_t v = (w - 0x3030303030303030ull) << (8 * (8 - n));
   v = v * 10 + (v >> 8);  // pairs: each even byte holds ten times its digit plus the next
+  // Four pairs into one number: the pairs at bytes 0 and 4 (the first and
+  // third) are scaled by 10^6 and 10^2, those at bytes 2 and 6 by 10^4 and 1,
+  // and the two products summed land, exact, in the high 32 bits.
   v = (((v & 0x000000ff000000ffull) * (100 + (1000000ull << 32))) +
        (((v >> 16) & 0x000000ff000000ffull) * (1 + (10000ull << 32)))) >>
       32;
@@ -34,7 +40,9 @@ inline std::uint32_t digits_value(std::uint64_t w, int n) {
 
 // The high bit of every byte of w that is an ASCII digit, exactly: each byte
 // is tested on its low seven bits, where adding cannot carry into the next
-// byte, and a byte with its high bit set is never a digit.
+// byte, and a byte with its high bit set is never a digit. (A byte-range test
+// in one word, after the "has a byte between m and n" trick of Sean Anderson's
+// Bit Twiddling Hacks, made exact by masking the high bits first.)
 inline std::uint64_t digit_bytes(std::uint64_t w) {
   constexpr std::uint64_t kHigh = 0x8080808080808080ull;
   const std::uint64_t low = w & ~kHigh;

@@ -41,7 +41,9 @@ VANTREL_AVX512_TARGET Classes classify(const char* p) {
   return {blank, digit | sign | point, sign};
 }
 
-// The offsets of the set bits of m0 (then of m1, plus 64) in order, one a byte.
+// The offsets of the set bits of m0 (then of m1, plus 64) in order, one a
+// byte: VBMI2's byte compress keeps the bytes of 0, 1, 2, ... that the mask
+// selects, packed (as in simdjson's AVX-512 "flatten" of structural bits).
 VANTREL_AVX512_TARGET void offsets(std::uint64_t m0, std::uint64_t m1, std::uint8_t* out) {
   alignas(64) static const std::uint8_t kIota[128] = {
       0,   1,   2,   3,   4,   5,   6,   7,   8,   9,   10,  11,  12,  13,  14,  15,  16,  17,  18,
@@ -143,7 +145,9 @@ VANTREL_AVX512_TARGET std::size_t scan_line_avx512(const char* s, std::span<cons
     // Decimals: the bytes above the point, 7 minus its byte.
     const __m512i frac = _mm512_maskz_srli_epi64(
         has_point, _mm512_sub_epi64(_mm512_lzcnt_epi64(point_bit), _mm512_set1_epi64(7)), 3);
-    // Eight digits into one number: pairs, then groups of four, then the lane.
+    // Eight digits into one number: pairs, then groups of four, then the lane,
+    // by multiply-adds of adjacent bytes and words (W. Muła, D. Lemire,
+    // "Faster integer parsing", and simdjson's parse_eight_digits).
     const __m512i pairs = _mm512_maddubs_epi16(digits, tens);
     const __m512i quads = _mm512_madd_epi16(pairs, hundreds);
     const __m512i value = _mm512_add_epi64(_mm512_mul_epu32(quads, _mm512_set1_epi64(10000)),
