@@ -38,8 +38,6 @@ struct List {
       items[n++] = textio::Item::real_field(reals[i]);
     if (shape & 0x80) items[n++] = textio::Item::text_field(text[1], 32);
   }
-  List(const List&) = delete;
-  List& operator=(const List&) = delete;
 
   bool same_values(const List& o) const {
     return std::memcmp(text, o.text, sizeof text) == 0 &&

@@ -38,8 +38,7 @@ run 'e\n0\n'; [ $? = 4 ] && [ ! -e e.gap ] || fail "folder as listing"
 same stderr "vantrel: cannot open listing file 'e.jul': Is a directory"
 
 # A full disk fails the run, and says so.
-cp b.c.tmp f.tmp && ln -s /dev/full f.gap
-run 'f\n0\n'; [ $? = 5 ] || fail "full disk: status"
+cp b.c.tmp f.tmp && ln -s /dev/full f.gap && run 'f\n0\n'; [ $? = 5 ] || fail "full disk: status"
 same stderr "vantrel: the trace file could not be written in full: No space left on device"
 same f.jul "  0.000  365.000 01-01-1990 00:00"
 
@@ -49,8 +48,7 @@ awk 'BEGIN { for (d = 1; d <= 28; d++) for (h = 0; h < 24; h++) print 2, d, 90, 
 run 'g\n1\n' '| head -c 1 > /dev/null'
 [ "$(wc -c < g.jul)" -eq $((28 * 24 * 43)) ] || fail "closed pipe: listing cut"
 same g.gap "$(printf ' 0.0 0\n 31.0 0\n 31.0 1\n 58.958332 1\n 58.958332 0\n 365.0 0')"
-printf '1 1 90 0 0\n1 1 90 0 x\n' > m.a.tmp
-run 'm.a\n0\n' '>&- 2>&-'; [ $? = 1 ] || fail "closed streams: status"
+printf '1 1 90 0 0\n1 1 90 0 x\n' > m.a.tmp && run 'm.a\n0\n' '>&- 2>&-'; [ $? = 1 ] || fail "closed streams: status"
 same m.jul "  0.000  365.000 01-01-1990 00:00" && same m.gap " 0.0 1"
 
 # Lines of any length in fixed memory: 256 MiB of blanks and 64 MiB of

@@ -169,14 +169,6 @@ TEST(Run, Replies) {
   }
 }
 
-TEST(Run, EmptyDataFile) {
-  MemoryFiles fs;
-  fs.files["mervo90.tmp"] = "";
-  EXPECT_EQ(run(fs, "mervo90\n9\n").status, app::kExitOk);
-  EXPECT_EQ(fs.files["mervo90.jul"], "");
-  EXPECT_EQ(fs.files["mervo90.gap"], " 0.0 1\n 0.0 0\n 365.0 0\n");
-}
-
 TEST(Run, FullDiskIsReportedAndFails) {
   for (const char* full : {"x.jul", "x.gap"}) {
     MemoryFiles fs;
