@@ -1,8 +1,8 @@
-// Eight characters at a time: finding where a run of ASCII digits ends and
-// reading its value with a few multiplications instead of a loop whose length
-// changes from token to token (and so costs a mispredicted branch each time).
-// Only for little-endian machines; the reader checks and keeps a byte loop
-// for the others.
+// The quick token's eight characters at a time: finding where a run of ASCII
+// digits ends and reading its value with a few multiplications instead of a
+// loop whose length changes from token to token (and so costs a mispredicted
+// branch each time). Only for little-endian machines; the reader checks and
+// keeps a byte loop for the others.
 #pragma once
 
 #include <bit>
@@ -64,7 +64,7 @@ struct PlainDecimal {
 // with at most one point and at least one digit, at most seven characters in
 // all, followed within w by a byte that ends a number (a carriage return
 // with its line end after it). Returns the token's length, or 0 for anything
-// else, which the caller reads the long way.
+// else, which the caller leaves to the general path.
 inline int plain_decimal(std::uint64_t w, PlainDecimal& out) {
   const std::uint64_t first = w & 0xff;
   const int sign = first == '-' || first == '+' ? 1 : 0;
