@@ -264,7 +264,7 @@ first_failure() {
 run_tests() {  # run_tests LOG: every test build's suite, to the first failure
   local b
   for b in $test_builds; do
-    step "$1" ctest --test-dir "${b#*:}" --stop-on-failure -j2 --timeout 600 --output-on-failure ||
+    step "$1" ctest --test-dir "${b#*:}" --stop-on-failure -j2 --timeout 120 --output-on-failure ||
       return 1
   done
 }
