@@ -12,10 +12,8 @@
 #include <cstring>
 #include <string>
 
-#include "records/field_edit.h"
 #include "records/listing.h"
 #include "tests/support.h"
-#include "textio/freeform_reader.h"
 #include "textio/freeform_writer.h"
 
 namespace {
@@ -37,6 +35,16 @@ float real_of(std::uint32_t u, unsigned how) {
   }
 }
 
+// A real field as it must read: glibc's printf shows the exact binary value
+// rounded to d decimals, ties to even, and a float widens to double exactly.
+// A value that does not fit, and a NaN or an infinity, fills it with asterisks.
+std::string reference_field(float v, int w, int d) {
+  char buf[64];
+  const int n = std::snprintf(buf, sizeof buf, "%*.*f", w, d, static_cast<double>(v));
+  if (n > w || !std::isfinite(v)) return std::string(static_cast<std::size_t>(w), '*');
+  return buf;
+}
+
 // An integer field of width w with at least two digits, as printf shows it.
 std::string int_field(std::int32_t v, int w) {
   char text[16];
@@ -50,7 +58,6 @@ std::string int_field(std::int32_t v, int w) {
 // The listing's layout: the two times, the date and time with their
 // literals, then the values, the 11th and 12th on a line of their own.
 std::string reference_line(const records::Observation& o, records::Times t, int nval) {
-  using support::reference_field;
   std::string line = reference_field(t.x, 7, 3) + reference_field(t.bigx, 9, 3) +
                      int_field(o.month, 3) + "-" + int_field(o.day, 2) + "-19" +
                      int_field(o.year, 2) + int_field(o.hour, 3) + ":" + int_field(o.min, 2);

@@ -23,7 +23,7 @@ cmp -s station90.gap "$examples/station90.gap" || fail "sample trace differs"
 # An earlier run's outputs are emptied and rewritten; a missing data file or
 # a folder in a file's place is reported before any output is touched.
 printf '1 1 90 0 0\n' > b.c.tmp
-head -c 5000 /dev/zero > b.jul && head -c 5000 /dev/zero > b.gap
+head -c 5000 /dev/zero | tr '\0' x > b.jul && cp b.jul b.gap
 run 'b.c\n0\n' || fail "rerun: status $?"
 same b.jul "  0.000  365.000 01-01-1990 00:00"
 same b.gap "$(printf ' 0.0 1\n 0.0 1\n 0.0 0\n 365.0 0')"

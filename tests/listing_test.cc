@@ -13,9 +13,9 @@ using support::record;
 
 TEST(Listing, Lines) {
   const records::Observation twelve =
-      record(3, 1, 92, 0, 0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11.5f, 12.25f});
+      record(3, 1, 92, 0, 0, {1, 2, -0.0f, 4, 5, 6, 7, 8, 9, 10, 11.5f, 12.25f});
   const std::string first =
-      " 60.000 1155.000 03-01-1992 00:00     1.00     2.00     3.00     4.00     5.00     6.00"
+      " 60.000 1155.000 03-01-1992 00:00     1.00     2.00    -0.00     4.00     5.00     6.00"
       "     7.00     8.00     9.00    10.00\n";
   struct Case {
     records::Observation o;

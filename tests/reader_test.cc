@@ -75,10 +75,17 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
       {"1 -2147483649 3 4\n", X, R, 1, 1, -7, -7, -7},
       {"1 99999999999999999999 3 4\n", X, R, 1, 1, -7, -7, -7},
       {"1 2 1e50 1\n", X, R, 2, 1, 2, -7, -7},
+      {"1 -2*5 3 4\n", X, NaN, 1, 1, -7, -7, -7},  // a signed repeat count
+      // Lines the quick paths may take, read as the general path reads them.
+      {"1 2 3.5" + std::string(57, ' ') + "4 9\n", W, N, 0, 1, 2, 3.5f, 4},
+      {"1,2 3 4.5 6\n", W, N, 0, 1, 2, 3, 4.5f},
+      {"1 2 1e2/ 9\n", W, N, 0, 1, 2, 100, -7},
+      {"1 2 123456.78 4\n", W, N, 0, 1, 2, 123456.78f, 4},
   };
   std::vector<Case> all(std::begin(cases), std::end(cases));
   // Tokens that look almost like plain decimals, which the quick paths meet first.
-  for (const char* token : {"1.2.3", "-.", ".", "+", "1-2", "+-1", "1.5a", "7\xe9", "NaN", "1e"})
+  for (const char* token :
+       {"1.2.3", "-.", ".", "+", "1-2", "+-1", "1.5a", "7\xe9", "3:5", "NaN", "1e"})
     all.push_back({"1 2 "s + token + " 4\n", X, NaN, 2, 1, 2, -7, -7});
   for (const Case& c : all) {
     SCOPED_TRACE(c.input);
@@ -158,9 +165,9 @@ TEST(Reader, CarriageReturnsAcrossBlocks) {
 TEST(Reader, RealsRoundLikeStrtof) {
   const std::string tie = "1.000000059604644775390625";  // halfway from 1 to the next float
   const std::string zeros(100, '0');
-  const std::string texts[] = {"3.4028235e38",    "3.4028235677973e38",   "1.4e-45",
-                               "7.1e-46",         "16777216.5",           "1.17549435e-38",
-                               tie + zeros + "1", "0.0" + zeros + "1e101"};
+  const std::string texts[] = {"3.4028235e38",   "3.4028235677973e38", "1.4e-45",
+                               "7.1e-46",        "3355443.1",          "16777216.5",
+                               "1.17549435e-38", tie + zeros + "1",    "0.0" + zeros + "1e101"};
   for (const std::string& t : texts) {
     float got = 0.0f;
     ASSERT_TRUE(support::parse_real(t, got)) << t;

@@ -1,9 +1,8 @@
 // What the tests and the fuzz targets share: a file system in memory, a
-// record builder, and the exact reference for a fixed-column real field.
+// record builder, reading one real, and how a fuzz target stops.
 #pragma once
 
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
@@ -85,16 +84,6 @@ inline bool parse_real(std::string_view s, float& out) {
   textio::Reader reader(src, s.size() + 1);  // a short text needs no big buffer
   const textio::Item item = textio::Item::real_field(out);
   return reader.read({&item, 1}) == textio::Outcome::whole;
-}
-
-// A real field as it must read: glibc's printf shows the exact binary value
-// rounded to d decimals, ties to even, and a float widens to double exactly.
-// A value that does not fit, and a NaN or an infinity, fills it with asterisks.
-inline std::string reference_field(float v, int w, int d) {
-  char buf[64];
-  const int n = std::snprintf(buf, sizeof buf, "%*.*f", w, d, static_cast<double>(v));
-  if (n > w || !std::isfinite(v)) return std::string(static_cast<std::size_t>(w), '*');
-  return buf;
 }
 
 }  // namespace support

@@ -33,6 +33,7 @@ TEST(Timebase, DayOfYearAndEpochDay) {
       {3, 1, 90, 0, 0, 59.0f, 424.0f},
       {1, 0, 89, 0, 0, -1.0f, -1.0f},
       {1, 1, 89, 0, 1, 0.00069444446f, 0.00069444446f},
+      {10, 1, 91, 0, 0, 273.0f, 1003.0f},
       {11, 30, 91, 0, 0, 333.0f, 1063.0f},
       // The 32-bit ends: the integer steps wrap as two's complement does.
       {1, kMax, 90, 0, 0, 2147483648.0f, 2147483904.0f},
