@@ -256,11 +256,14 @@ run_fuzz() {  # run_fuzz TAG: 0 when no target finds anything, else 1 and $found
   done
   return 0
 }
-# The first test ctest reports as failed, from its log.
+# The first test ctest reports as failed, from its log, and how it failed
+# when it did not simply fail its checks.
 first_failure() {
   sed -n 's/.*Test *#[0-9]*: \([^ ]*\) \.*\*\*\*\([A-Za-z]*\).*/\1 \2/p' "$1" | head -n 1 |
-    sed 's/ Failed$//'
+    sed -e 's/ Failed$//' -e 's/ Exception$/ (crashed)/' -e 's/ Timeout$/ (timed out)/'
 }
+# No test takes more than a few seconds; a mutant that makes one loop for
+# ever is stopped at two minutes (and killed by that).
 run_tests() {  # run_tests LOG: every test build's suite, to the first failure
   local b
   for b in $test_builds; do
