@@ -37,11 +37,13 @@ struct Tally {
 // processor have AVX-512).
 void check_range(std::uint64_t from, std::uint64_t to, int w, int d, Tally& t) {
   const double limit = std::pow(10.0, w - d - 1);
-  std::vector<int> columns;  // of the shape in the listing line
-  if (w == 7 && d == 3) columns = {0};
-  if (w == 9 && d == 3) columns = {7};
-  if (w == 9 && d == 2)
-    for (int k = 0; k < 9; ++k) columns.push_back(33 + 9 * k);
+  std::vector<int> columns;  // of the shape in the listing line, from its layout
+  for (const records::Column& c : records::kTimeColumns) {
+    if (c.width == w && c.decimals == d) columns.push_back(c.first);
+  }
+  if (w == records::kFirstValue.width && d == records::kFirstValue.decimals) {
+    for (int k = 0; k < 9; ++k) columns.push_back(records::kFirstValue.first + k * w);
+  }
   char got[32];
   char want[400];
   char line[records::kMaxListingChars];

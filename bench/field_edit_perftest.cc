@@ -33,7 +33,7 @@ void BM_EditReal_F9_2(benchmark::State& state) {
 BENCHMARK(BM_EditReal_F9_2);
 
 void BM_ListingLine(benchmark::State& state) {
-  auto values = logger_values(4096 * 9);
+  auto values = logger_values(std::size_t{4096} * 9);
   records::Observation obs{3, 14, 90, 12, 30, {}};
   char out[records::kMaxListingChars];
   std::size_t i = 0;

@@ -1,8 +1,6 @@
 // Bytes into a record's listing line and free-form reals. The line, however
-// this build makes it, must be the layout's fields side by side, each real
-// as glibc's printf shows it and each integer likewise with at least two
-// digits, touching nothing past its end; and every real written on a
-// free-form line must read back to the same float.
+// this build makes it, is the layout's fields side by side as printf shows
+// them, touching nothing past its end; a written real reads back the same.
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -36,23 +34,21 @@ float real_of(std::uint32_t u, unsigned how) {
 }
 
 // A real field as it must read: glibc's printf shows the exact binary value
-// rounded to d decimals, ties to even, and a float widens to double exactly.
-// A value that does not fit, and a NaN or an infinity, fills it with asterisks.
+// rounded to d decimals, ties to even (a float widens to double exactly);
+// a value too wide for it, a NaN or an infinity fills it with asterisks.
 std::string reference_field(float v, int w, int d) {
   char buf[64];
   const int n = std::snprintf(buf, sizeof buf, "%*.*f", w, d, static_cast<double>(v));
-  if (n > w || !std::isfinite(v)) return std::string(static_cast<std::size_t>(w), '*');
-  return buf;
+  return n > w || !std::isfinite(v) ? std::string(static_cast<std::size_t>(w), '*') : buf;
 }
 
 // An integer field of width w with at least two digits, as printf shows it.
 std::string int_field(std::int32_t v, int w) {
-  char text[16];
+  char digits[16], field[32];
   const auto u = static_cast<std::uint32_t>(v);
-  const int n = std::snprintf(text, sizeof text, "%s%02u", v < 0 ? "-" : "", v < 0 ? 0u - u : u);
-  const auto width = static_cast<std::size_t>(w);
-  return n > w ? std::string(width, '*')
-               : std::string(width - static_cast<std::size_t>(n), ' ') + text;
+  std::snprintf(digits, sizeof digits, "%s%02u", v < 0 ? "-" : "", v < 0 ? 0u - u : u);
+  const int n = std::snprintf(field, sizeof field, "%*s", w, digits);
+  return n > w ? std::string(static_cast<std::size_t>(w), '*') : field;
 }
 
 // The listing's layout: the two times, the date and time with their

@@ -1,10 +1,8 @@
-// Bytes into the free-form reader, read as lists of every kind of item until
-// the bytes run out. The reader must never crash, hang or read past its
-// input, and its quick paths (whichever this build and processor take) must
-// change nothing: the same bytes handed over one at a time, which sends
-// every token down the general path, must give the same outcomes, faults,
-// lines and values, bit for bit; and every real must be the one glibc's
-// correctly rounded strtof gives.
+// Bytes read as lists of every kind of item until they run out. The reader
+// never crashes, hangs or reads past its input; its quick paths change
+// nothing (the bytes handed over one at a time, all through the general
+// path, give the same outcomes, faults, lines and values, bit for bit); and
+// every real is the one glibc's correctly rounded strtof gives.
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -28,7 +26,7 @@ struct List {
     char text[2][40];
     std::int32_t ints[3];
     float reals[12];
-  } v{};  // the values, compared byte for byte
+  } v{};  // the values, compared bit for bit (signed zeros and NaNs included)
   textio::Item items[17];
   std::size_t n = 0;
 
@@ -96,6 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int round = 0; round < 1000; ++round) {
     textio::Outcome o = quick.read({a.items, a.n});
     textio::Outcome p = slow.read({b.items, b.n});
+    // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison): the bits are what must agree
     check(o == p && quick.line() == slow.line() && std::memcmp(&a.v, &b.v, sizeof a.v) == 0,
           "quick and slow agree");
     if (o == textio::Outcome::error) {

@@ -1,8 +1,6 @@
-// A whole run in memory: the input is the replies, a NUL byte, then the data
-// file. Checks what every run must hold, not only that it does not crash:
-// the same run with its reads cut a few bytes at a time gives the same
-// console, files and status; every record's listing lines have one shape of
-// the layout's widths; and the trace is a step line from 0.
+// A whole run in memory on the replies, a NUL byte, then the data file. Every
+// run: cut reads (a few bytes at a time) change nothing; every record's
+// listing lines have one shape of the layout's widths; the trace is a step line.
 #include <cstdint>
 #include <cstdlib>
 #include <string>

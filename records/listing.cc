@@ -29,7 +29,7 @@ inline void put(char* line, const Column& c, float v) {
   edit_real(line + c.first, v, c.width, c.decimals);
 }
 inline void put(char* line, const Column& c, std::int32_t v) {
-  edit_int(line + c.first, v, c.width, 2);
+  edit_int(line + c.first, v, c.width, kIntDigits);
 }
 
 // The line(s) field after field, on any machine.

@@ -16,7 +16,7 @@ namespace records {
 struct Column {
   int first;     // its first character in the line, from 0
   int width;     // characters
-  int decimals;  // of a real; 0 for an integer, written with at least two digits
+  int decimals;  // of a real; 0 for an integer, written with at least kIntDigits digits
 };
 
 // x (F7.3) and bigx (F9.3); past the tenth value the layout starts again on
@@ -28,6 +28,8 @@ inline constexpr Column kDateColumns[5] = {
 // The first value (F9.2); the others follow it, up to ten on a line.
 inline constexpr Column kFirstValue = {33, 9, 2};
 constexpr int kValuesPerLine = 10;
+// The fewest digits an integer field shows, zeros added on the left.
+constexpr int kIntDigits = 2;
 
 // The texts between the date and time fields. "-19" writes the century: the
 // stored listings read so, and the two-digit years are all of the 1900s to
@@ -39,8 +41,8 @@ struct Literal {
 inline constexpr Literal kLiterals[3] = {{19, "-"}, {22, "-19"}, {30, ":"}};
 
 // Most characters the lines of one record take, line ends included.
-constexpr std::size_t kMaxListingChars =
-    kFirstValue.first + kValuesPerLine * kFirstValue.width + 1 + 7 + 9 + 1;
+constexpr std::size_t kMaxListingChars = kFirstValue.first + kValuesPerLine * kFirstValue.width +
+                                         1 + kTimeColumns[0].width + kTimeColumns[1].width + 1;
 
 // Writes the listing line(s) of obs, each ending in '\n', at out (room for
 // kMaxListingChars); nval of 0 or less writes no values. Returns the length.

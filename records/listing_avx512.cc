@@ -46,7 +46,7 @@ constexpr int kLineValues = 9;
 constexpr std::array<Field, 16> kFields = [] {
   std::array<Field, 16> f{};
   auto field = [](const Column& c, int first) {
-    return Field{first, c.width, c.decimals, c.decimals > 0 ? c.decimals + 1 : 2};
+    return Field{first, c.width, c.decimals, c.decimals > 0 ? c.decimals + 1 : kIntDigits};
   };
   for (int k = 0; k < 2; ++k) f[k] = field(kTimeColumns[k], kTimeColumns[k].first);
   for (int k = 0; k < 5; ++k) f[2 + k] = field(kDateColumns[k], kDateColumns[k].first);
@@ -230,7 +230,7 @@ VANTREL_AVX512_TARGET std::size_t format_listing_avx512(char* out, const Observa
       edit_real(out + f.column, t.bigx, f.width, f.decimals);
     } else if (lane < kTimeLanes) {
       const std::int32_t parts[] = {obs.month, obs.day, obs.year, obs.hour, obs.min};
-      edit_int(out + f.column, parts[lane - 2], f.width, 2);
+      edit_int(out + f.column, parts[lane - 2], f.width, kIntDigits);
     } else {
       edit_real(out + f.column, obs.val[lane - kTimeLanes], f.width, f.decimals);
     }

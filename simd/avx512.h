@@ -36,4 +36,15 @@ inline bool has_avx512() {
 
 }  // namespace simd
 
+#else
+
+namespace simd {
+
+// No AVX-512 path is built in.
+inline bool has_avx512() {
+  return false;
+}
+
+}  // namespace simd
+
 #endif

@@ -75,17 +75,19 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
       {"1 -2147483649 3 4\n", X, R, 1, 1, -7, -7, -7},
       {"1 99999999999999999999 3 4\n", X, R, 1, 1, -7, -7, -7},
       {"1 2 1e50 1\n", X, R, 2, 1, 2, -7, -7},
+      {"1 2 3.4028236e38 1\n", X, R, 2, 1, 2, -7, -7},
       {"1 -2*5 3 4\n", X, NaN, 1, 1, -7, -7, -7},  // a signed repeat count
       // Lines the quick paths may take, read as the general path reads them.
       {"1 2 3.5" + std::string(57, ' ') + "4 9\n", W, N, 0, 1, 2, 3.5f, 4},
       {"1,2 3 4.5 6\n", W, N, 0, 1, 2, 3, 4.5f},
       {"1 2 1e2/ 9\n", W, N, 0, 1, 2, 100, -7},
       {"1 2 123456.78 4\n", W, N, 0, 1, 2, 123456.78f, 4},
+      {"1 2 3355443.1 4\n", W, N, 0, 1, 2, 3355443.0f, 4},  // 25 bits: not the exact step
   };
   std::vector<Case> all(std::begin(cases), std::end(cases));
   // Tokens that look almost like plain decimals, which the quick paths meet first.
-  for (const char* token :
-       {"1.2.3", "-.", ".", "+", "1-2", "+-1", "1.5a", "7\xe9", "3:5", "NaN", "1e"})
+  for (const char* token : {"1.2.3", "-.", ".", "+", "-", "1-2", "1+", "--1", "+-1", "1..2", "..1",
+                            "1.5a", "1.5\x01", "7\xe9", "3:5", "NaN", "1e"})
     all.push_back({"1 2 "s + token + " 4\n", X, NaN, 2, 1, 2, -7, -7});
   for (const Case& c : all) {
     SCOPED_TRACE(c.input);

@@ -46,11 +46,9 @@ const std::string kBanner =
     " Enter the name of the datfile name, e.g. mervo90.all\n"
     " Enter the name of the number of data fields, e.g. 9\n";
 
-// How a run ends on its second record, after a good first one (a record is
-// read across lines as it needs, and a slash leaves the rest): the status,
+// How a run ends on its second record, after a good first one: the status,
 // the console after the reading line, the report, and the listing after the
-// first record's line. Nothing crashes, and every record before the bad one
-// is listed.
+// first record's line. Nothing crashes; every record before the bad one is listed.
 TEST(Run, EndingsOnTheSecondRecord) {
   const std::string digits(std::size_t{10'000'000}, '3');  // a long value
   struct Case {

@@ -65,30 +65,14 @@ TEST(Trace, StepLine) {
       {{0, 200, at(12, 31, 90, 23, 17)},
        true,
        "0 1, 0 1, 0 0, 200 0, 200 1, 200 1, 200 0, 364.97 0, 364.97 1, 365 1"},
+      // The year is covered to its end from 23:17 on its last day, not from
+      // 23:16; in 92 and 96, whose last day is 31 December, from 30 December.
+      {{at(12, 31, 90, 23, 16)}, true, "0 0, 364.969 0, 364.969 1, 364.969 1, 364.969 0, 365 0"},
+      {{at(12, 30, 92, 23, 17)}, true, "0 0, 364.97 0, 364.97 1, 365 1"},
+      {{at(12, 30, 96, 23, 16)}, true, "0 0, 364.969 0, 364.969 1, 364.969 1, 364.969 0, 365 0"},
+      {{at(12, 31, 92, 0, 0)}, true, "0 0, 365 0, 365 1, 365 1"},
   };
   for (const Case& c : cases) EXPECT_EQ(trace_of(c.times, c.closed), c.want);
-}
-
-// Whether the year counts as covered to its end, from real dates: 23:17 on
-// its last day and later does, 23:16 does not; in 92 and 96 the last day is
-// 31 December, but the threshold is met on 30 December.
-TEST(Trace, YearEndsOfRealDates) {
-  struct Case {
-    int month, day, year, hour, min;
-    char last_state;
-  };
-  const Case cases[] = {
-      {12, 31, 90, 23, 17, '1'}, {12, 31, 90, 23, 16, '0'}, {12, 31, 90, 23, 59, '1'},
-      {12, 30, 90, 23, 59, '0'}, {12, 30, 92, 23, 17, '1'}, {12, 30, 92, 23, 16, '0'},
-      {12, 30, 96, 23, 17, '1'}, {12, 30, 96, 23, 16, '0'}, {12, 31, 92, 0, 0, '1'},
-      {12, 31, 95, 23, 17, '1'}, {1, 1, 91, 0, 0, '0'},
-  };
-  for (const Case& c : cases) {
-    const float x = at(c.month, c.day, c.year, c.hour, c.min);
-    const std::string trace = trace_of({x - 0.5f, x}, true);
-    EXPECT_EQ(trace.substr(trace.size() - 5), std::string("365 ") + c.last_state)
-        << c.month << "/" << c.day << "/" << c.year << " " << c.hour << ":" << c.min;
-  }
 }
 
 }  // namespace

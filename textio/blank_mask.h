@@ -22,8 +22,8 @@ namespace textio {
 // second", VLDB Journal 28, 2019).
 inline std::uint64_t blank_mask(const char* p) {
 #if defined(__SSE2__)
-  const __m128i blank = _mm_set1_epi8(' ');
-  const __m128i tab = _mm_set1_epi8('\t');
+  const __m128i blank = _mm_set1_epi8(kBlanks[0]);
+  const __m128i tab = _mm_set1_epi8(kBlanks[1]);
   std::uint64_t m = 0;
   for (std::size_t i = 0; i < 4; ++i) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));

@@ -8,10 +8,13 @@
 
 namespace textio {
 
-// A blank between values: a space or a tab. (A line end parts values too,
-// but is counted as a line; a carriage return only as part of CR LF.)
+// The blanks between values: a space and a tab. (A line end parts values
+// too, but is counted as a line; a carriage return only as part of CR LF.)
+inline constexpr char kBlanks[2] = {' ', '\t'};
+
+// A blank between values.
 constexpr bool is_blank(int c) {
-  return c == ' ' || c == '\t';
+  return c == kBlanks[0] || c == kBlanks[1];
 }
 
 // An ASCII digit.

@@ -66,7 +66,7 @@ Reader::Scan Reader::fail(Fault f, std::size_t item) {
 
 Outcome Reader::read(std::span<const Item> items) {
   fault_ = Fault::none;
-  record_line_ = line_;  // the quick scan below never crosses a line end
+  record_line_ = line_;  // the line scan and the quick token never cross a line end
   const std::size_t n = items.size();
   if (n == 0) {
     if (cur() < 0) return in_.io_error() != 0 ? Outcome::error : Outcome::end;

@@ -1,8 +1,9 @@
 // The line scan, the first of the reader's quick paths: the common record
-// read in one go, a line of plain decimals parted by blanks. Every token's start and end come from masks of the whole line
-// first, so the tokens are read side by side rather than each waiting for
-// the one before it to end. Anything else is left to the reader's general
-// path, which gives the same values for what is taken here.
+// read in one go, a line of plain decimals parted by blanks. Every token's
+// start and end come from masks of the whole line first, so the tokens are
+// read side by side rather than each waiting for the one before it to end.
+// Anything else is left to the reader's general path, which gives the same
+// values for what is taken here.
 #pragma once
 
 #include <cstddef>

@@ -31,8 +31,8 @@ struct Classes {
 
 VANTREL_AVX512_TARGET Classes classify(const char* p) {
   const __m512i v = _mm512_loadu_si512(p);
-  const __mmask64 blank = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(' ')) |
-                          _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\t'));
+  const __mmask64 blank = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(kBlanks[0])) |
+                          _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(kBlanks[1]));
   const __mmask64 digit =
       _mm512_cmple_epu8_mask(_mm512_sub_epi8(v, _mm512_set1_epi8('0')), _mm512_set1_epi8(9));
   const __mmask64 sign = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('+')) |
@@ -152,8 +152,8 @@ VANTREL_AVX512_TARGET std::size_t scan_line_avx512(const char* s, std::span<cons
     const __m512i quads = _mm512_madd_epi16(pairs, hundreds);
     const __m512i value = _mm512_add_epi64(_mm512_mul_epu32(quads, _mm512_set1_epi64(10000)),
                                            _mm512_srli_epi64(quads, 32));
-    bad |=
-        real & _mm512_cmpgt_epu64_mask(value, _mm512_set1_epi64(1 << 24));  // not exact as a float
+    bad |= real &
+           _mm512_cmpgt_epu64_mask(value, _mm512_set1_epi64(kExactDigits));  // not exact as a float
     if ((bad & lanes) != 0) return 0;
     const __m256i m = _mm512_cvtepi64_epi32(value);
     // Both operands are exact floats, so the one division rounds correctly.
