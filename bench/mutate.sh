@@ -169,7 +169,7 @@ active=""
 step() {  # step LOG COMMAND...
   local log=$1
   shift
-  setsid nice -n 10 "$@" >"$log" 2>&1 &
+  setsid nice -n 10 "$@" </dev/null >"$log" 2>&1 &
   child=$!
   wait "$child"
   local rc=$?

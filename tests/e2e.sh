@@ -65,7 +65,7 @@ fi
 # reply, and no file is opened before both are given (skipped, with a note,
 # where no pseudo-terminal can be had).
 wait_for() { i=0; until grep -qs "$1" screen; do i=$((i + 1)); [ $i -gt 100 ] && return 1; sleep 0.1; done; }
-if ! script -qfec true /dev/null >/dev/null 2>&1; then echo "terminal: no pseudo-terminal; skipped"; exit $failed; fi
+if ! script -qfec true /dev/null </dev/null >/dev/null 2>&1; then echo "terminal: no pseudo-terminal; skipped"; exit $failed; fi
 mkfifo keys && cp b.c.tmp s.tmp
 script -qfec "$tool" screen < keys > /dev/null & tty=$!
 exec 3> keys
