@@ -73,7 +73,9 @@ Outcome Reader::read(std::span<const Item> items) {
     skip_line();
     return Outcome::whole;
   }
-  if (line_scan(items)) return Outcome::whole;
+  // The block is read first, so that a reader's first record, and the first
+  // after each refill, can go through the line scan too.
+  if (cur() >= 0 && line_scan(items)) return Outcome::whole;
   std::size_t idx = 0;
   bool after_comma = true;  // the start of a read counts as just after a comma
   // Numbers parted by blanks go through the quick token until something
