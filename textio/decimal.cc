@@ -64,7 +64,7 @@ bool Decimal::exact_step(int e, float& v) const {
   std::uint32_t m = 0;
   for (int i = 0; i < ndig_; ++i) m = m * 10 + static_cast<std::uint32_t>(digits_[i] - '0');
   const int k = e - ndig_;
-  if (m > kExactDigits || k < -10 || k > 10) return false;
+  if (!exact_step_takes(m, k < 0 ? -k : k)) return false;
   v = k < 0 ? exact_quotient(m, -k) : static_cast<float>(m) * kPow10[k];
   return true;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iterator>
 
 namespace textio {
 
@@ -27,17 +28,19 @@ inline constexpr float kPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
 // exact float.
 constexpr std::uint32_t kExactDigits = 1u << 24;
 
+// True when the exact step takes digits times or over 10^power: both are
+// then exact floats.
+constexpr bool exact_step_takes(std::uint64_t digits, int power) {
+  return digits <= kExactDigits && power >= 0 && power < static_cast<int>(std::size(kPow10));
+}
+
 // The exact step (Clinger's fast path, W. D. Clinger, "How to read floating
-// point numbers accurately", PLDI 1990): digits / 10^frac for digits of at
-// most kExactDigits and frac of at most 10. Both operands are exact floats,
-// so the one IEEE division rounds the true quotient correctly.
+// point numbers accurately", PLDI 1990): digits / 10^frac where
+// exact_step_takes(digits, frac). Both operands are exact floats, so the one
+// IEEE division rounds the true quotient correctly.
 inline float exact_quotient(std::uint32_t digits, int frac) {
   return static_cast<float>(digits) / kPow10[frac];
 }
-
-}  // namespace textio
-
-namespace textio {
 
 // What the general path makes of one number token as it scans it: the
 // sign, the significant digits and the decimal exponent, so that its value

@@ -249,7 +249,7 @@ inline bool Reader::store_quick(const Item& item, const char* p, std::uint64_t m
     if (m > int32_magnitude(neg)) return false;
     *static_cast<std::int32_t*>(item.target) = to_int32(m, neg);
   } else {
-    if (m > kExactDigits || frac > 10) return false;
+    if (!exact_step_takes(m, frac)) return false;
     const float v = exact_quotient(static_cast<std::uint32_t>(m), frac);
     *static_cast<float*>(item.target) = neg ? -v : v;
   }
