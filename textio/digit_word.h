@@ -20,14 +20,12 @@ inline std::uint64_t load_word(const char* p) {
   return w;
 }
 
-// The value of the first n (1 to 8) characters of w, all digits. Eight
-// digits in three multiplications, combining neighbours pairwise (the SWAR
-// digit parsing of W. Muła, "SWAR parsing of numbers", and of
-// parse_eight_digits_unrolled in D. Lemire's fast_float).
-inline std::uint32_t digits_value(std::uint64_t w, int n) {
-  // Digit values, moved to the top so that the bytes past them fall off and
-  // zeros lead: "123" becomes 00000123.
-  std::uint64_t v = (w - 0x3030303030303030ull) << (8 * (8 - n));
+// The value of eight digit values, one a byte, the first in the lowest byte
+// (leading zero bytes stand for leading zeros). Eight digits in three
+// multiplications, combining neighbours pairwise (the SWAR digit parsing of
+// W. Muła, "SWAR parsing of numbers", and of parse_eight_digits_unrolled in
+// D. Lemire's fast_float).
+inline std::uint32_t eight_digits_value(std::uint64_t v) {
   v = v * 10 + (v >> 8);  // pairs: each even byte holds ten times its digit plus the next
   // Four pairs into one number: the pairs at bytes 0 and 4 (the first and
   // third) are scaled by 10^6 and 10^2, those at bytes 2 and 6 by 10^4 and 1,
@@ -36,6 +34,13 @@ inline std::uint32_t digits_value(std::uint64_t w, int n) {
        (((v >> 16) & 0x000000ff000000ffull) * (1 + (10000ull << 32)))) >>
       32;
   return static_cast<std::uint32_t>(v);
+}
+
+// The value of the first n (1 to 8) characters of w, all digits: their
+// digit values moved to the top so that the bytes past them fall off and
+// zeros lead ("123" becomes 00000123).
+inline std::uint32_t digits_value(std::uint64_t w, int n) {
+  return eight_digits_value((w - 0x3030303030303030ull) << (8 * (8 - n)));
 }
 
 // The high bit of every byte of w that is an ASCII digit, exactly: each byte

@@ -4,55 +4,176 @@
 #include <cstring>
 
 #include "simd/avx512.h"
-#include "textio/blank_mask.h"
 #include "textio/chars.h"
 #include "textio/decimal.h"
 #include "textio/digit_word.h"
 #include "textio/line_scan_avx512.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace textio {
 
 namespace {
 
-// One token after the other, for any machine; it takes tokens of at most
-// seven characters after the sign.
+// The classes of 64 bytes of the window, one bit a byte.
+struct Classes {
+  std::uint64_t other;   // neither a blank nor a number character
+  std::uint64_t number;  // a digit, point or sign
+  std::uint64_t sign;    // plus or minus
+};
+
+#if defined(__SSE2__)
+// Sixteen bytes at a time: a byte compare and a movemask make one bit a
+// byte, as simdjson classifies its input (G. Langdale, D. Lemire, "Parsing
+// gigabytes of JSON per second", VLDB Journal 28, 2019).
+inline Classes classify(const char* p) {
+  Classes c{0, 0, 0};
+  for (int i = 0; i < 4; ++i) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+    const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
+    const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d);
+    const __m128i sign =
+        _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('+')), _mm_cmpeq_epi8(v, _mm_set1_epi8('-')));
+    const __m128i number =
+        _mm_or_si128(_mm_or_si128(digit, sign), _mm_cmpeq_epi8(v, _mm_set1_epi8('.')));
+    const __m128i blank = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(kBlanks[0])),
+                                       _mm_cmpeq_epi8(v, _mm_set1_epi8(kBlanks[1])));
+    const auto bits = [](__m128i m) {
+      return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(m))};
+    };
+    c.other |= bits(_mm_or_si128(number, blank)) << (16 * i);
+    c.number |= bits(number) << (16 * i);
+    c.sign |= bits(sign) << (16 * i);
+  }
+  c.other = ~c.other;
+  return c;
+}
+#else
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+
+// The high bit of every byte of w equal to c, exactly: a byte is zero after
+// the xor only when equal, and adding 0x7f to its low seven bits sets its
+// high bit when any of them is set, with no carry into the next byte.
+inline std::uint64_t bytes_equal(std::uint64_t w, char c) {
+  const std::uint64_t x = w ^ (kOnes * static_cast<unsigned char>(c));
+  return ~(((x & ~kHigh) + ~kHigh) | x) & kHigh;
+}
+
+// The high bits of the eight bytes of m, as eight bits: one multiplication
+// moves each to its place in the top byte, and no two products meet.
+inline std::uint64_t high_bits(std::uint64_t m) {
+  return ((m >> 7) * 0x0102040810204080ull) >> 56;
+}
+
+// Eight bytes at a time in 64-bit arithmetic, for any machine.
+inline Classes classify(const char* p) {
+  Classes c{0, 0, 0};
+  for (int i = 0; i < 8; ++i) {
+    const std::uint64_t w = load_word(p + 8 * i);
+    const std::uint64_t sign = bytes_equal(w, '+') | bytes_equal(w, '-');
+    const std::uint64_t number = digit_bytes(w) | sign | bytes_equal(w, '.');
+    const std::uint64_t blank = bytes_equal(w, kBlanks[0]) | bytes_equal(w, kBlanks[1]);
+    c.other |= high_bits(~(number | blank) & kHigh) << (8 * i);
+    c.number |= high_bits(number) << (8 * i);
+    c.sign |= high_bits(sign) << (8 * i);
+  }
+  return c;
+}
+#endif
+
+// The offsets of the set bits of a 128-bit mask, lowest first, with no
+// branch on how the bits fall between its halves.
+class Offsets {
+ public:
+  Offsets(std::uint64_t low, std::uint64_t high) : low_(low), high_(high) {}
+  // The offset of the next set bit (128 past the last), which is then cleared.
+  unsigned next() {
+    const bool in_high = low_ == 0;
+    const std::uint64_t m = in_high ? high_ : low_;
+    const unsigned at = (in_high ? 64u : 0u) + static_cast<unsigned>(std::countr_zero(m));
+    high_ = in_high ? high_ & (high_ - 1) : high_;
+    low_ &= low_ - 1;
+    return at;
+  }
+
+ private:
+  std::uint64_t low_;
+  std::uint64_t high_;
+};
+
+// Token by token in 64-bit arithmetic, for any little-endian machine: each
+// token is read from one eight-byte load with no branch on its form, and the
+// whole line is then checked by its masks at once.
 std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::uint32_t* bits) {
   if constexpr (std::endian::native != std::endian::little) return 0;
   const std::size_t n = items.size();
   if (n == 0 || n > kLineItems) return 0;
-  const std::uint64_t blank0 = blank_mask(s);
-  const std::uint64_t blank1 = blank_mask(s + 64);
-  // A token starts at a byte that is not a blank and follows one, or opens
-  // the window. Past the data lie zeros, which no token may hold.
-  std::uint64_t starts = ~blank0 & ((blank0 << 1) | 1);
-  const std::uint64_t later = ~blank1 & ((blank1 << 1) | (blank0 >> 63));
-  int base = 0;
-  const char* end = s;
+  const Classes c0 = classify(s);
+  const Classes c1 = classify(s + 64);
+  // A token is a run of number characters: it starts where one follows
+  // something else and ends at the first byte after it. Runs alternate, so
+  // the k-th end closes the k-th start.
+  const std::uint64_t after0 = c0.number << 1;
+  const std::uint64_t after1 = (c1.number << 1) | (c0.number >> 63);
+  const std::uint64_t starts0 = c0.number & ~after0;
+  const std::uint64_t starts1 = c1.number & ~after1;
+  Offsets start_at(starts0, starts1);
+  Offsets end_at(~c0.number & after0, ~c1.number & after1);
+  std::uint64_t bad = 0;
+  unsigned last_end = 0;
   for (std::size_t k = 0; k < n; ++k) {
-    if (starts == 0) {
-      if (base != 0 || later == 0) return 0;
-      starts = later;
-      base = 64;
-    }
-    const char* t = s + base + std::countr_zero(starts);
-    starts &= starts - 1;
-    PlainDecimal d;
-    const int len = plain_decimal(load_word(t), d);
-    if (len == 0) return 0;
-    // Only the last token may end the line, or stand before a comma or slash.
-    if (k + 1 < n && !is_blank(t[len])) return 0;
-    if (items[k].kind == Item::Kind::integer) {
-      if (d.point) return 0;
-      bits[k] = static_cast<std::uint32_t>(to_int32(d.digits, d.neg));
-    } else if (items[k].kind == Item::Kind::real) {
-      const float v = exact_quotient(d.digits, d.frac);  // at most seven digits
-      bits[k] = std::bit_cast<std::uint32_t>(d.neg ? -v : v);
+    const unsigned from = start_at.next();
+    last_end = end_at.next();
+    std::uint64_t len = last_end - from;
+    bad |= (len - 1) >> 3;  // the whole token must be in the eight bytes loaded
+    std::uint64_t w = load_word(s + (from & 127));  // past the tokens, the check below fails
+    // A sign opens the token: taken off, with its length.
+    const std::uint64_t first = w & 0xff;
+    const std::uint64_t sign = (first | 6) == 0x2f ? 1 : 0;  // '+' or '-', the only ones here
+    const bool neg = first == '-';
+    w >>= 8 * sign;
+    len -= sign;
+    // Digit values moved to the top of the word, so that zeros lead: "3.25"
+    // becomes 00 00 00 00 03 1e 02 05, where 1e is the point, the only
+    // byte with a value of 16 or more.
+    const std::uint64_t tok = (w ^ 0x3030303030303030ull) << ((64 - 8 * len) & 63);
+    const std::uint64_t point_bit = (tok >> 4) & 0x0101010101010101ull;
+    bad |= point_bit & (point_bit - 1);  // two points
+    const std::uint64_t has_point = point_bit != 0 ? 1 : 0;
+    bad |= len == has_point ? 1 : 0;  // no digit
+    // The point taken out: the whole-number digits below it move up one byte.
+    const std::uint64_t below = point_bit - has_point;
+    const std::uint64_t digits = (tok & ~(below | point_bit * 0xff)) | ((tok & below) << 8);
+    const std::uint32_t value = eight_digits_value(digits);
+    if (items[k].kind == Item::Kind::real) {
+      // Decimals: the bytes above the point (none without one: the top
+      // bit's byte then stands in for it).
+      const int frac = 7 - std::countr_zero(point_bit | std::uint64_t{1} << 63) / 8;
+      bad |= value > kExactDigits ? 1 : 0;
+      const float v = exact_quotient(value, frac);
+      bits[k] = std::bit_cast<std::uint32_t>(v) | std::uint32_t{neg} << 31;
+    } else if (items[k].kind == Item::Kind::integer) {
+      bad |= has_point;
+      bits[k] = static_cast<std::uint32_t>(to_int32(value, neg));
     } else {
       return 0;
     }
-    end = t + len;
   }
-  return static_cast<std::size_t>(end - s);
+  // A run that reaches the window's end has no end in it (128).
+  if (bad != 0 || last_end >= 128) return 0;
+  // Up to the last token there may be only blanks and number characters,
+  // and signs only where a token starts: so blanks alone part the tokens,
+  // which all stand on this line.
+  const std::uint64_t in0 = last_end >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << last_end) - 1;
+  const std::uint64_t in1 = last_end > 64 ? (std::uint64_t{1} << (last_end - 64)) - 1 : 0;
+  if (((c0.other | (c0.sign & ~starts0)) & in0) != 0 ||
+      ((c1.other | (c1.sign & ~starts1)) & in1) != 0)
+    return 0;
+  if (!ends_number(s + last_end)) return 0;
+  return last_end;
 }
 
 }  // namespace
