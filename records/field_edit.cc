@@ -29,11 +29,6 @@ constexpr std::uint64_t kPow10[] = {1ull,
 
 constexpr double kPow10Double[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
 
-constexpr char kPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
-
 void fill_stars(char* out, int w) {
   std::memset(out, '*', static_cast<std::size_t>(w));
 }
@@ -46,7 +41,7 @@ inline void put_number(char* out, int w, U q, int m, int d, bool neg) {
   char* p = out + w;
   int n = 0;
   for (; n + 1 < d; n += 2) {  // decimals two at a time: half the divisions
-    const char* pair = kPairs + 2 * (q % 100);
+    const char* pair = kDigitPairs + 2 * (q % 100);
     *--p = pair[1];
     *--p = pair[0];
     q /= 100;
@@ -195,7 +190,7 @@ void edit_reals(char* out, const float* v, int n, int w, int d) {
 void edit_int(char* out, std::int32_t v, int w, int m) {
   if (m == 2 && v >= 0 && v < 100) {  // the listing's dates and times
     for (int i = 0; i < w - 2; ++i) out[i] = ' ';
-    std::memcpy(out + w - 2, kPairs + std::ptrdiff_t{2} * v, 2);
+    std::memcpy(out + w - 2, kDigitPairs + std::ptrdiff_t{2} * v, 2);
     return;
   }
   auto u = static_cast<std::uint32_t>(v);

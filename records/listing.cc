@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <cstring>
+#include <iterator>
 
 #include "records/field_edit.h"
 #include "records/listing_avx512.h"
@@ -12,10 +13,11 @@ namespace records {
 
 namespace {
 
-// The first line's literal texts in their places; the fields are written
-// over the bytes between them.
+// The first line's literal texts in their places and blanks between them,
+// where the fields are written.
 constexpr std::array<char, kFirstValue.first> kLiteralRow = [] {
   std::array<char, kFirstValue.first> row{};
+  row.fill(' ');
   for (const Literal& l : kLiterals) {
     for (std::size_t c = 0; l.text[c] != '\0'; ++c)
       row[static_cast<std::size_t>(l.first) + c] = l.text[c];
@@ -37,11 +39,21 @@ std::size_t format_listing_portable(char* out, const Observation& obs, Times t, 
   std::memcpy(out, kLiteralRow.data(), kLiteralRow.size());
   put(out, kTimeColumns[0], t.x);
   put(out, kTimeColumns[1], t.bigx);
-  put(out, kDateColumns[0], obs.month);
-  put(out, kDateColumns[1], obs.day);
-  put(out, kDateColumns[2], obs.year);
-  put(out, kDateColumns[3], obs.hour);
-  put(out, kDateColumns[4], obs.min);
+  const std::int32_t date[] = {obs.month, obs.day, obs.year, obs.hour, obs.min};
+  static_assert(std::size(date) == std::size(kDateColumns));
+  bool two_digits = true;
+  for (std::int32_t v : date) two_digits &= v >= 0 && v < 100;
+  for (std::size_t i = 0; i < std::size(date); ++i) {
+    const Column& c = kDateColumns[i];
+    if (two_digits) {
+      // The common date: two digits each, after the row's blanks (the
+      // same text as the field editor's, with kIntDigits of 2).
+      static_assert(kIntDigits == 2);
+      std::memcpy(out + c.first + c.width - 2, kDigitPairs + 2 * date[i], 2);
+    } else {
+      put(out, c, date[i]);
+    }
+  }
   const int n = std::clamp(nval, 0, kMaxValues);
   const int first = std::min(n, kValuesPerLine);
   char* p = out + kFirstValue.first;
