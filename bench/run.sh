@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
-# Times the tool on the benchmark year: builds the Release tool and the
-# generator, writes the year (one record a minute) and the same year four
-# times over, and a one-record file, runs the tool on each RUNS times and
-# prints the medians as a table, with a plain `cat` of the same file for
-# comparison, the 4x scaling, the peak memory, and the year's time through
-# a yardstick listing written with scanf and printf (bench/traditional.cc).
+# Times the tool on the benchmark year, the default build (AVX-512 paths
+# where the processor has them) and the portable build (no AVX-512 code) side
+# by side: builds both Release tools and the generator, writes the year (one
+# record a minute), the same year four times over and a one-record file,
+# runs each build on each file RUNS times, the two builds taking turns so that
+# the machine's drift falls on both alike, and prints the medians as a table
+# with the portable build's time over the default's, a plain `cat` of the
+# same file, the 4x scaling, the peak memory, and the year's time through a
+# yardstick listing written with scanf and printf (bench/traditional.cc).
 #
 #   bench/run.sh [RUNS]        (default 7; data under build/bench/data)
 set -euo pipefail
@@ -12,9 +15,12 @@ set -euo pipefail
 runs=${1:-7}
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-cmake --preset bench >/dev/null
-cmake --build --preset bench >/dev/null
-tool=$root/build/bench/vantrel
+for p in bench bench-portable; do
+  cmake --preset $p >/dev/null
+  cmake --build --preset $p >/dev/null
+done
+default=$root/build/bench/vantrel
+portable=$root/build/bench-portable/vantrel
 gen=$root/build/bench/bench/gen_year
 data=$root/build/bench/data
 mkdir -p "$data"
@@ -22,7 +28,7 @@ mkdir -p "$data"
 [ -s "$data/year4.all.tmp" ] || "$gen" "$data/year4.all.tmp" 4
 head -n 1 "$data/year.all.tmp" >"$data/one.all.tmp"
 
-# Seconds, from bash's microsecond clock.
+# Microseconds, from bash's microsecond clock.
 now() { echo "${EPOCHREALTIME/[.,]/}"; }
 
 # The median and the least of the numbers on standard input.
@@ -30,21 +36,18 @@ median() {
   sort -n | awk '{ v[NR] = $1 } END { print ((NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2), v[1] }'
 }
 
-# median_of NAME: median and least wall time in microseconds of RUNS runs of
-# the tool on NAME.all.tmp.
-median_of() {
-  local name=$1 i t0 t1
-  for ((i = 0; i < runs; i++)); do
-    # The last run's listing is removed and the disk left to catch up
-    # first: truncating a big listing that is still being written back costs
-    # the next run more than its own work, and each run is timed alone.
-    rm -f "$name.jul" "$name.gap"
-    sync
-    t0=$(now)
-    printf '%s.all\n9\n' "$name" | "$tool" >/dev/null
-    t1=$(now)
-    echo $((t1 - t0))
-  done | median
+# time_run TOOL NAME: wall time in microseconds of one run of TOOL on
+# NAME.all.tmp. The last run's listing is removed and the disk left to
+# catch up first: truncating a big listing that is still being written back
+# costs the next run more than its own work, and each run is timed alone.
+time_run() {
+  local t0 t1
+  rm -f "$2.jul" "$2.gap"
+  sync
+  t0=$(now)
+  printf '%s.all\n9\n' "$2" | "$1" >/dev/null
+  t1=$(now)
+  echo $((t1 - t0))
 }
 
 cat_median() {
@@ -57,32 +60,43 @@ cat_median() {
   done | median
 }
 
-# Peak resident memory in KiB of one run.
+# Peak resident memory in KiB of one run of TOOL on NAME.
 peak_kib() {
-  printf '%s.all\n9\n' "$1" | /usr/bin/time -f '%M' "$tool" 2>&1 >/dev/null | tail -n 1
+  printf '%s.all\n9\n' "$2" | /usr/bin/time -f '%M' "$1" 2>&1 >/dev/null | tail -n 1
 }
 
 cd "$data"
-printf '%-7s %9s %10s %9s %9s %9s %11s %9s %8s %9s\n' \
-  file MB records 'tool s' 'least s' 'cat s' records/s MB/s 'x cat' 'peak MiB'
-declare -A wall least
+printf '%-6s %6s %8s %10s %10s %6s %15s %7s %10s %9s\n' \
+  file MB records 'default s' 'portable s' ratio 'least s' 'cat s' records/s 'peak MiB'
+declare -A wall_d wall_p least_d
 for name in one year year4; do
   file=$name.all.tmp
   bytes=$(stat -c %s "$file")
   records=$(wc -l <"$file")
-  read -r us least_us < <(median_of "$name")
+  : >d.times
+  : >p.times
+  for ((i = 0; i < runs; i++)); do
+    time_run "$default" "$name" >>d.times
+    time_run "$portable" "$name" >>p.times
+  done
+  read -r d_us d_least < <(median <d.times)
+  read -r p_us p_least < <(median <p.times)
+  rm -f d.times p.times
   read -r cat_us _ < <(cat_median "$file")
-  wall[$name]=$us
-  least[$name]=$least_us
-  kib=$(peak_kib "$name")
-  awk -v n="$name" -v b="$bytes" -v r="$records" -v us="$us" -v lus="$least_us" -v cus="$cat_us" -v k="$kib" 'BEGIN {
-    s = us / 1e6; cs = cus / 1e6
-    printf "%-7s %9.1f %10d %9.4f %9.4f %9.4f %11.0f %9.0f %8.1f %9.1f\n",
-           n, b / 1e6, r, s, lus / 1e6, cs, r / s, b / 1e6 / s, (cs > 0 ? s / cs : 0), k / 1024
+  wall_d[$name]=$d_us
+  wall_p[$name]=$p_us
+  least_d[$name]=$d_least
+  d_kib=$(peak_kib "$default" "$name")
+  p_kib=$(peak_kib "$portable" "$name")
+  awk -v n="$name" -v b="$bytes" -v r="$records" -v d="$d_us" -v p="$p_us" \
+    -v dl="$d_least" -v pl="$p_least" -v c="$cat_us" -v dk="$d_kib" -v pk="$p_kib" 'BEGIN {
+    printf "%-6s %6.1f %8d %10.4f %10.4f %6.2f %8.4f/%.4f %7.4f %10.0f %5.1f/%.1f\n",
+           n, b / 1e6, r, d / 1e6, p / 1e6, p / d, dl / 1e6, pl / 1e6, c / 1e6, r / (d / 1e6),
+           dk / 1024, pk / 1024
   }'
 done
-awk -v a="${wall[year]}" -v b="${wall[year4]}" -v la="${least[year]}" -v lb="${least[year4]}" 'BEGIN {
-  printf "4x the records took %.2f times as long by the medians, %.2f by the least (target: at most 4.6)\n", b / a, lb / la
+awk -v a="${wall_d[year]}" -v b="${wall_d[year4]}" -v pa="${wall_p[year]}" -v pb="${wall_p[year4]}" 'BEGIN {
+  printf "4x the records took %.2f times as long (default) and %.2f (portable) by the medians (target: at most 4.6)\n", b / a, pb / pa
 }'
 # The yardstick, the listing through scanf and printf, on the year.
 trad=$root/build/bench/bench/traditional
@@ -95,7 +109,8 @@ trad_us=$(for ((i = 0; i < 3; i++)); do
   echo $((t1 - t0))
 done | median | cut -d' ' -f1)
 rm -f year.trad
-awk -v t="$trad_us" -v a="${wall[year]}" 'BEGIN {
-  printf "the year through scanf and printf (bench/traditional.cc): %.3f s, %.1f times the tool'"'"'s\n", t / 1e6, t / a
+awk -v t="$trad_us" -v a="${wall_d[year]}" -v p="${wall_p[year]}" 'BEGIN {
+  printf "the year through scanf and printf (bench/traditional.cc): %.3f s, %.1f times the default build'"'"'s time, %.1f times the portable build'"'"'s\n", t / 1e6, t / a, t / p
 }'
-echo "medians (and the least) of $runs runs, rates from the medians; peak memory from /usr/bin/time; $(nproc) cores"
+echo "medians of $runs runs of each build, taking turns (least: default/portable); ratio: portable over default;"
+echo "records/s from the default build's median; peak memory (default/portable) from /usr/bin/time; $(nproc) cores"
