@@ -79,6 +79,7 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
       {"1 -2*5 3 4\n", X, NaN, 1, 1, -7, -7, -7},  // a signed repeat count
       // Lines the quick paths may take, read as the general path reads them.
       {"1 2 3.5" + std::string(57, ' ') + "4 9\n", W, N, 0, 1, 2, 3.5f, 4},
+      {"1 2" + std::string(59, ' ') + "3.5 4\n", W, N, 0, 1, 2, 3.5f, 4},  // 3.5 over byte 64
       {"1,2 3 4.5 6\n", W, N, 0, 1, 2, 3, 4.5f},
       {"1 2 1e2/ 9\n", W, N, 0, 1, 2, 100, -7},
       {"1 2 123456.78 4\n", W, N, 0, 1, 2, 123456.78f, 4},
