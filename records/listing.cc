@@ -49,7 +49,7 @@ std::size_t format_listing_portable(char* out, const Observation& obs, Times t, 
       // The common date: two digits each, after the row's blanks (the
       // same text as the field editor's, with kIntDigits of 2).
       static_assert(kIntDigits == 2);
-      std::memcpy(out + c.first + c.width - 2, kDigitPairs + 2 * date[i], 2);
+      std::memcpy(out + c.first + c.width - 2, kDigitPairs + std::ptrdiff_t{2} * date[i], 2);
     } else {
       put(out, c, date[i]);
     }

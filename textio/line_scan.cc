@@ -30,7 +30,7 @@ struct Classes {
 // gigabytes of JSON per second", VLDB Journal 28, 2019).
 inline Classes classify(const char* p) {
   Classes c{0, 0, 0};
-  for (int i = 0; i < 4; ++i) {
+  for (std::ptrdiff_t i = 0; i < 4; ++i) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
     const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
     const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d);
@@ -71,7 +71,7 @@ inline std::uint64_t high_bits(std::uint64_t m) {
 // Eight bytes at a time in 64-bit arithmetic, for any machine.
 inline Classes classify(const char* p) {
   Classes c{0, 0, 0};
-  for (int i = 0; i < 8; ++i) {
+  for (std::ptrdiff_t i = 0; i < 8; ++i) {
     const std::uint64_t w = load_word(p + 8 * i);
     const std::uint64_t sign = bytes_equal(w, '+') | bytes_equal(w, '-');
     const std::uint64_t number = digit_bytes(w) | sign | bytes_equal(w, '.');
