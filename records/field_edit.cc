@@ -93,15 +93,22 @@ inline void put_fixed(char* out, int w, int d, std::uint32_t q, bool neg) {
   const int iw = w - d - 1;  // room for the sign and the whole-number digits
   // The w - 1 digits of the field, first in the lowest byte.
   std::uint64_t field = eight_digits(q) >> (8 * (9 - w));
-  // Zero bytes mark the leading zeros, of which one stays before the point:
-  // the bit set at that digit stops the count there.
-  const std::uint64_t zeros = (field ^ 0x3030303030303030ull) | std::uint64_t{1} << (8 * (iw - 1));
-  const int lead = std::countr_zero(zeros) / 8;
+  // The high bit of each byte holding a digit other than 0, and of the
+  // last whole-number digit, which stays even when 0. (Adding 0x7f to a
+  // digit's value, at most 9, sets its high bit exactly when it is not 0,
+  // and never carries into the next byte.)
+  const std::uint64_t values = field ^ 0x3030303030303030ull;
+  const std::uint64_t kept = ((values + 0x7f7f7f7f7f7f7f7full) & 0x8080808080808080ull) |
+                             std::uint64_t{0x80} << (8 * (iw - 1));
+  // The first byte kept, and the high bits of the leading zeros below it.
+  const std::uint64_t first = kept & (0 - kept);
+  const std::uint64_t lead = (first - 1) & 0x8080808080808080ull;
   if (neg && lead == 0) return fill_stars(out, w);  // no room left for the sign
-  const std::uint64_t blanks = (std::uint64_t{1} << (8 * lead)) - 1;
-  field = (field & ~blanks) | (blanks & 0x2020202020202020ull);
-  // A minus sign ('-' is a blank plus 0x0d) in the last blank.
-  field += (std::uint64_t{neg} * 0x0d << (8 * lead)) >> 8;
+  // Each leading zero becomes a blank ('0' less 0x10, the high bit moved
+  // down three places), and the last blank a minus sign ('-' is a blank
+  // plus 0x0d).
+  field -= lead >> 3;
+  field += (first >> 15) * (neg ? 0x0d : 0);
   const std::uint64_t whole = (std::uint64_t{1} << (8 * iw)) - 1;
   const std::uint64_t text =
       (field & whole) | std::uint64_t{'.'} << (8 * iw) | (field & ~whole) << 8;
