@@ -129,12 +129,13 @@ std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::
     last_end = end_at.next();
     std::uint64_t len = last_end - from;
     bad |= (len - 1) >> 3;  // the whole token must be in the eight bytes loaded
-    std::uint64_t w = load_word(s + (from & 127));  // past the tokens, the check below fails
+    // At most 128, past the tokens (where the check below fails): in reach.
+    std::uint64_t w = load_word(s + from);
     // A sign opens the token: taken off, with its length.
     const std::uint64_t first = w & 0xff;
     const std::uint64_t sign = (first | 6) == 0x2f ? 1 : 0;  // '+' or '-', the only ones here
     const bool neg = first == '-';
-    w >>= 8 * sign;
+    w = sign != 0 ? w >> 8 : w;  // a select, not a shift by a count
     len -= sign;
     // Digit values moved to the top of the word, so that zeros lead: "3.25"
     // becomes 00 00 00 00 03 1e 02 05, where 1e is the point, the only
