@@ -7,6 +7,7 @@
 #include "textio/chars.h"
 #include "textio/decimal.h"
 #include "textio/digit_word.h"
+#include "textio/line_masks.h"
 #include "textio/line_scan_avx512.h"
 
 #if defined(__SSE2__)
@@ -16,13 +17,6 @@
 namespace textio {
 
 namespace {
-
-// The classes of 64 bytes of the window, one bit a byte.
-struct Classes {
-  std::uint64_t other;   // neither a blank nor a number character
-  std::uint64_t number;  // a digit, point or sign
-  std::uint64_t sign;    // plus or minus
-};
 
 #if defined(__SSE2__)
 // Sixteen bytes at a time: a byte compare and a movemask make one bit a
@@ -84,8 +78,7 @@ inline Classes classify(const char* p) {
 }
 #endif
 
-// The offsets of the set bits of a 128-bit mask, lowest first, with no
-// branch on how the bits fall between its halves.
+// The offsets of the set bits of a 128-bit mask, lowest first.
 class Offsets {
  public:
   Offsets(std::uint64_t low, std::uint64_t high) : low_(low), high_(high) {}
@@ -113,15 +106,9 @@ std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::
   if (n == 0 || n > kLineItems) return 0;
   const Classes c0 = classify(s);
   const Classes c1 = classify(s + 64);
-  // A token is a run of number characters: it starts where one follows
-  // something else and ends at the first byte after it. Runs alternate, so
-  // the k-th end closes the k-th start.
-  const std::uint64_t after0 = c0.number << 1;
-  const std::uint64_t after1 = (c1.number << 1) | (c0.number >> 63);
-  const std::uint64_t starts0 = c0.number & ~after0;
-  const std::uint64_t starts1 = c1.number & ~after1;
-  Offsets start_at(starts0, starts1);
-  Offsets end_at(~c0.number & after0, ~c1.number & after1);
+  const Tokens t = find_tokens(c0, c1);
+  Offsets start_at(t.starts[0], t.starts[1]);
+  Offsets end_at(t.ends[0], t.ends[1]);
   std::uint64_t bad = 0;
   unsigned last_end = 0;
   for (std::size_t k = 0; k < n; ++k) {
@@ -164,16 +151,7 @@ std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::
     }
   }
   // A run that reaches the window's end has no end in it (128).
-  if (bad != 0 || last_end >= 128) return 0;
-  // Up to the last token there may be only blanks and number characters,
-  // and signs only where a token starts: so blanks alone part the tokens,
-  // which all stand on this line.
-  const std::uint64_t in0 = last_end >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << last_end) - 1;
-  const std::uint64_t in1 = last_end > 64 ? (std::uint64_t{1} << (last_end - 64)) - 1 : 0;
-  if (((c0.other | (c0.sign & ~starts0)) & in0) != 0 ||
-      ((c1.other | (c1.sign & ~starts1)) & in1) != 0)
-    return 0;
-  if (!ends_number(s + last_end)) return 0;
+  if (bad != 0 || last_end >= 128 || !only_tokens(s, c0, c1, t, last_end)) return 0;
   return last_end;
 }
 

@@ -9,6 +9,7 @@
 
 #include "textio/chars.h"
 #include "textio/decimal.h"
+#include "textio/line_masks.h"
 
 // GCC 12's AVX-512 headers start many results from a deliberately undefined
 // vector, which its own flow analysis then reports as maybe uninitialized.
@@ -22,13 +23,6 @@ namespace textio {
 
 namespace {
 
-// The masks of one 64-byte half of the window.
-struct Classes {
-  std::uint64_t blank;   // blank or tab
-  std::uint64_t number;  // a digit, point or sign
-  std::uint64_t sign;    // plus or minus
-};
-
 VANTREL_AVX512_TARGET Classes classify(const char* p) {
   const __m512i v = _mm512_loadu_si512(p);
   const __mmask64 blank = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(kBlanks[0])) |
@@ -38,7 +32,7 @@ VANTREL_AVX512_TARGET Classes classify(const char* p) {
   const __mmask64 sign = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('+')) |
                          _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('-'));
   const __mmask64 point = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('.'));
-  return {blank, digit | sign | point, sign};
+  return {~(blank | digit | sign | point), digit | sign | point, sign};
 }
 
 // The offsets of the set bits of m0 (then of m1, plus 64) in order, one a
@@ -71,33 +65,18 @@ VANTREL_AVX512_TARGET std::size_t scan_line_avx512(const char* s, std::span<cons
   }
   const Classes c0 = classify(s);
   const Classes c1 = classify(s + 64);
-  // A token is a run of number characters: it starts where one follows
-  // something else and ends at the first byte after it.
-  const std::uint64_t after0 = c0.number << 1;
-  const std::uint64_t after1 = (c1.number << 1) | (c0.number >> 63);
-  const std::uint64_t starts0 = c0.number & ~after0;
-  const std::uint64_t starts1 = c1.number & ~after1;
-  const std::uint64_t ends0 = ~c0.number & after0;
-  const std::uint64_t ends1 = ~c1.number & after1;
-  // Runs alternate, so the k-th end closes the k-th start; a run that
-  // reaches the window's end has none and cannot be among the first n.
-  if (static_cast<std::size_t>(std::popcount(ends0)) +
-          static_cast<std::size_t>(std::popcount(ends1)) <
+  const Tokens t = find_tokens(c0, c1);
+  // The first n runs must all end in the window.
+  if (static_cast<std::size_t>(std::popcount(t.ends[0])) +
+          static_cast<std::size_t>(std::popcount(t.ends[1])) <
       n)
     return 0;
   alignas(64) std::uint8_t start_at[128];
   alignas(64) std::uint8_t end_at[128];
-  offsets(starts0, starts1, start_at);
-  offsets(ends0, ends1, end_at);
+  offsets(t.starts[0], t.starts[1], start_at);
+  offsets(t.ends[0], t.ends[1], end_at);
   const unsigned last_end = end_at[n - 1];
-  // Up to the last token there may be only blanks and number characters,
-  // and signs only where a token starts: so blanks alone part the tokens,
-  // which all stand on this line.
-  const std::uint64_t in0 = last_end >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << last_end) - 1;
-  const std::uint64_t in1 = last_end > 64 ? (std::uint64_t{1} << (last_end - 64)) - 1 : 0;
-  if ((~(c0.blank | c0.number) & in0) != 0 || (~(c1.blank | c1.number) & in1) != 0) return 0;
-  if ((c0.sign & ~starts0 & in0) != 0 || (c1.sign & ~starts1 & in1) != 0) return 0;
-  if (!ends_number(s + last_end)) return 0;
+  if (!only_tokens(s, c0, c1, t, last_end)) return 0;
 
   const __m512i one = _mm512_set1_epi64(1);
   const __m512i bytes_0x30 = _mm512_set1_epi8(0x30);
