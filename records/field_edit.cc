@@ -87,8 +87,8 @@ inline std::uint64_t eight_digits(std::uint32_t q) {
 // put_number for a field of at most 9 characters holding q < 10^(w-1) and
 // at least one whole-number digit, with no loop and no branch on the number
 // of digits or the sign: all the digits are made at once, the leading zeros
-// turned into blanks and a minus sign by masks, and the point let in
-// between. Little-endian machines only.
+// turned into blanks and a minus sign put in by byte arithmetic, and the
+// point let in between. Little-endian machines only.
 inline void put_fixed(char* out, int w, int d, std::uint32_t q, bool neg) {
   const int iw = w - d - 1;  // room for the sign and the whole-number digits
   // The w - 1 digits of the field, first in the lowest byte.
@@ -195,7 +195,7 @@ void edit_reals(char* out, const float* v, int n, int w, int d) {
 }
 
 void edit_int(char* out, std::int32_t v, int w, int m) {
-  if (m == 2 && v >= 0 && v < 100) {  // the listing's dates and times
+  if (m == 2 && two_digits(v)) {  // the listing's dates and times
     for (int i = 0; i < w - 2; ++i) out[i] = ' ';
     std::memcpy(out + w - 2, kDigitPairs + std::ptrdiff_t{2} * v, 2);
     return;

@@ -12,6 +12,12 @@ inline constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
+// True when v is written with at least two digits as the pair of
+// kDigitPairs for it: 0 to 99.
+constexpr bool two_digits(std::int32_t v) {
+  return v >= 0 && v < 100;
+}
+
 // Widest field the editors handle.
 constexpr int kMaxFieldWidth = 16;
 

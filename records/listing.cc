@@ -41,11 +41,11 @@ std::size_t format_listing_portable(char* out, const Observation& obs, Times t, 
   put(out, kTimeColumns[1], t.bigx);
   const std::int32_t date[] = {obs.month, obs.day, obs.year, obs.hour, obs.min};
   static_assert(std::size(date) == std::size(kDateColumns));
-  bool two_digits = true;
-  for (std::int32_t v : date) two_digits &= v >= 0 && v < 100;
+  bool all_pairs = true;
+  for (std::int32_t v : date) all_pairs &= two_digits(v);
   for (std::size_t i = 0; i < std::size(date); ++i) {
     const Column& c = kDateColumns[i];
-    if (two_digits) {
+    if (all_pairs) {
       // The common date: two digits each, after the row's blanks (the
       // same text as the field editor's, with kIntDigits of 2).
       static_assert(kIntDigits == 2);

@@ -131,7 +131,7 @@ std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::
     const std::uint64_t point_bit = (tok >> 4) & 0x0101010101010101ull;
     bad |= point_bit & (point_bit - 1);  // two points
     const std::uint64_t has_point = point_bit != 0 ? 1 : 0;
-    bad |= len == has_point ? 1 : 0;  // no digit
+    bad |= len <= has_point ? 1 : 0;  // no digit (a sign alone leaves len 0)
     // The point taken out: the whole-number digits below it move up one byte.
     const std::uint64_t below = point_bit - has_point;
     const std::uint64_t digits = (tok & ~(below | point_bit * 0xff)) | ((tok & below) << 8);
