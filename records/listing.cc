@@ -43,16 +43,16 @@ std::size_t format_listing_portable(char* out, const Observation& obs, Times t, 
   static_assert(std::size(date) == std::size(kDateColumns));
   bool all_pairs = true;
   for (std::int32_t v : date) all_pairs &= two_digits(v);
-  for (std::size_t i = 0; i < std::size(date); ++i) {
-    const Column& c = kDateColumns[i];
-    if (all_pairs) {
-      // The common date: two digits each, after the row's blanks (the
-      // same text as the field editor's, with kIntDigits of 2).
-      static_assert(kIntDigits == 2);
+  if (all_pairs) {
+    // The common date: two digits each, after the row's blanks (the same
+    // text as the field editor's, with kIntDigits of 2).
+    static_assert(kIntDigits == 2);
+    for (std::size_t i = 0; i < std::size(date); ++i) {
+      const Column& c = kDateColumns[i];
       std::memcpy(out + c.first + c.width - 2, kDigitPairs + std::ptrdiff_t{2} * date[i], 2);
-    } else {
-      put(out, c, date[i]);
     }
+  } else {
+    for (std::size_t i = 0; i < std::size(date); ++i) put(out, kDateColumns[i], date[i]);
   }
   const int n = std::clamp(nval, 0, kMaxValues);
   const int first = std::min(n, kValuesPerLine);

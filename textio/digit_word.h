@@ -20,6 +20,10 @@ inline std::uint64_t load_word(const char* p) {
   return w;
 }
 
+// The high bit of each of a word's eight bytes, where the byte tests below
+// leave their answers.
+inline constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+
 // The value of eight digit values, one a byte, the first in the lowest byte
 // (leading zero bytes stand for leading zeros). Eight digits in three
 // multiplications, combining neighbours pairwise (the SWAR digit parsing of
@@ -49,7 +53,6 @@ inline std::uint32_t digits_value(std::uint64_t w, int n) {
 // in one word, after the "has a byte between m and n" trick of Sean Anderson's
 // Bit Twiddling Hacks, made exact by masking the high bits first.)
 inline std::uint64_t digit_bytes(std::uint64_t w) {
-  constexpr std::uint64_t kHigh = 0x8080808080808080ull;
   const std::uint64_t low = w & ~kHigh;
   const std::uint64_t at_least_0 = low + 0x5050505050505050ull;  // 0x30 + 0x50 = 0x80
   const std::uint64_t above_9 = low + 0x4646464646464646ull;     // 0x3a + 0x46 = 0x80

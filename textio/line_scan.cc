@@ -46,7 +46,6 @@ inline Classes classify(const char* p) {
 }
 #else
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-constexpr std::uint64_t kHigh = 0x8080808080808080ull;
 
 // The high bit of every byte of w equal to c, exactly: a byte is zero after
 // the xor only when equal, and adding 0x7f to its low seven bits sets its
