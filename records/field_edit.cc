@@ -29,6 +29,9 @@ constexpr std::uint64_t kPow10[] = {1ull,
 
 constexpr double kPow10Double[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
 
+// The high bit of each of a word's eight bytes.
+constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+
 void fill_stars(char* out, int w) {
   std::memset(out, '*', static_cast<std::size_t>(w));
 }
@@ -98,11 +101,10 @@ inline void put_fixed(char* out, int w, int d, std::uint32_t q, bool neg) {
   // digit's value, at most 9, sets its high bit exactly when it is not 0,
   // and never carries into the next byte.)
   const std::uint64_t values = field ^ 0x3030303030303030ull;
-  const std::uint64_t kept = ((values + 0x7f7f7f7f7f7f7f7full) & 0x8080808080808080ull) |
-                             std::uint64_t{0x80} << (8 * (iw - 1));
+  const std::uint64_t kept = ((values + ~kHigh) & kHigh) | std::uint64_t{0x80} << (8 * (iw - 1));
   // The first byte kept, and the high bits of the leading zeros below it.
   const std::uint64_t first = kept & (0 - kept);
-  const std::uint64_t lead = (first - 1) & 0x8080808080808080ull;
+  const std::uint64_t lead = (first - 1) & kHigh;
   if (neg && lead == 0) return fill_stars(out, w);  // no room left for the sign
   // Each leading zero becomes a blank ('0' less 0x10, the high bit moved
   // down three places), and the last blank a minus sign ('-' is a blank
@@ -186,12 +188,27 @@ void edit_real(char* out, float v, int w, int d) {
   edit_real_at(out, v, w, d);
 }
 
-void edit_reals(char* out, const float* v, int n, int w, int d) {
-  if (w == 9 && d == 2) {  // the listing's value columns
-    for (int i = 0; i < n; ++i) edit_real_at(out + std::ptrdiff_t{9} * i, v[i], 9, 2);
-    return;
+void edit_cents(char* out, const float* v, const std::uint64_t* text, int n) {
+  for (int i = 0; i < n; ++i) {
+    char* field = out + std::ptrdiff_t{9} * i;
+    const std::uint64_t t = text[i];
+    if (t == 0) {
+      edit_real_at(field, v[i], 9, 2);
+      continue;
+    }
+    // The text written back with two decimals is the text itself, so the
+    // field is a blank and the text's eight bytes, each NUL a blank: the
+    // high bit of each NUL byte (set by adding 0x7f to the low seven bits
+    // of any other, with no carry out of the byte), moved down to 0x20.
+    const std::uint64_t nul = ~(((t & ~kHigh) + ~kHigh) | t) & kHigh;
+    const std::uint64_t bytes = t | nul >> 2;
+    field[0] = ' ';
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(field + 1, &bytes, 8);
+    } else {
+      for (int b = 0; b < 8; ++b) field[1 + b] = static_cast<char>(bytes >> (8 * b));
+    }
   }
-  for (int i = 0; i < n; ++i) edit_real(out + std::ptrdiff_t{w} * i, v[i], w, d);
 }
 
 void edit_int(char* out, std::int32_t v, int w, int m) {

@@ -28,9 +28,10 @@ constexpr int kMaxFieldWidth = 16;
 // rounds to zero.
 void edit_real(char* out, float v, int w, int d);
 
-// Writes the n values at v into n fields of width w side by side, each as
-// edit_real writes it; n <= 0 writes nothing.
-void edit_reals(char* out, const float* v, int n, int w, int d);
+// Writes the n values at v into n fields 9 wide with 2 decimals side by
+// side, each as edit_real writes it; but where text[i] is not 0 it holds
+// value i in cents form (see Observation), which its field shows as it is.
+void edit_cents(char* out, const float* v, const std::uint64_t* text, int n);
 
 // Writes v with at least m digits (zeros added on the left) and a minus sign
 // when negative, right-justified in exactly w characters at out, or w

@@ -57,7 +57,8 @@ std::size_t format_listing_portable(char* out, const Observation& obs, Times t, 
   const int n = std::clamp(nval, 0, kMaxValues);
   const int first = std::min(n, kValuesPerLine);
   char* p = out + kFirstValue.first;
-  edit_reals(p, obs.val, first, kFirstValue.width, kFirstValue.decimals);
+  static_assert(kFirstValue.width == 9 && kFirstValue.decimals == 2, "the cents fields");
+  edit_cents(p, obs.val, obs.val_text, first);
   p += std::ptrdiff_t{kFirstValue.width} * first;
   *p++ = '\n';
   if (n > kValuesPerLine) {
@@ -75,7 +76,9 @@ std::size_t format_listing_portable(char* out, const Observation& obs, Times t, 
 
 std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval) {
 #if VANTREL_AVX512
-  if (simd::has_avx512()) {
+  const int n = std::clamp(nval, 0, kValuesPerLine);
+  if (simd::has_avx512() &&
+      std::all_of(obs.val_text, obs.val_text + n, [](std::uint64_t t) { return t == 0; })) {
     const std::size_t len = format_listing_avx512(out, obs, t, nval);
     if (len != 0) return len;
   }

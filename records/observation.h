@@ -16,6 +16,12 @@ struct Observation {
   std::int32_t hour = 0;
   std::int32_t min = 0;
   float val[kMaxValues] = {};  // the first nval are read and written
+  // Where not 0, value i as the data file gave it in cents form ("-25.69":
+  // an optional minus, digits with no leading zero but a lone one, a point
+  // and two digits, at most eight characters), right-justified in eight
+  // bytes after NULs, in memory order from the lowest byte. It stands for
+  // val[i], which is then not set.
+  std::uint64_t val_text[kMaxValues] = {};
 };
 
 }  // namespace records

@@ -182,15 +182,25 @@ Reader::Scan Reader::scan_number(Decimal& num, bool repeat_allowed, bool& is_rep
 // the general path then read the record from the same place.
 bool Reader::line_scan(std::span<const Item> items) {
   std::uint32_t bits[kLineItems];
-  const std::size_t len = scan_line(in_.pos, items, bits);
+  std::uint64_t texts[kLineItems];
+  const std::size_t len = scan_line(in_.pos, items, bits, texts);
   if (len == 0) return false;
   // An int32 and a float are both four bytes, and the scan made each value's
   // bits for its item's kind, so every item takes its bits the same way.
   static_assert(sizeof(std::int32_t) == 4 && sizeof(float) == 4);
-  for (std::size_t k = 0; k < items.size(); ++k) std::memcpy(items[k].target, &bits[k], 4);
+  for (std::size_t k = 0; k < items.size(); ++k) {
+    if (items[k].cents_text != nullptr) *items[k].cents_text = texts[k];
+    if (texts[k] == 0) std::memcpy(items[k].target, &bits[k], 4);
+  }
   in_.pos += len;
   skip_line();
   return true;
+}
+
+// Every read of a real but the line scan's keeps it as its value.
+inline void Reader::store_real(const Item& item, float v) {
+  *static_cast<float*>(item.target) = v;
+  if (item.cents_text != nullptr) *item.cents_text = 0;
 }
 
 // The quick token: a plain decimal such as 12 or -3.25 standing well inside
@@ -209,7 +219,7 @@ inline bool Reader::quick_token(const Item& item) {
       *static_cast<std::int32_t*>(item.target) = to_int32(n.digits, n.neg);
     } else {
       const float v = exact_quotient(n.digits, n.frac);  // at most seven digits
-      *static_cast<float*>(item.target) = n.neg ? -v : v;
+      store_real(item, n.neg ? -v : v);
     }
     in_.pos += len;
     return true;
@@ -251,7 +261,7 @@ inline bool Reader::store_quick(const Item& item, const char* p, std::uint64_t m
   } else {
     if (!exact_step_takes(m, frac)) return false;
     const float v = exact_quotient(static_cast<std::uint32_t>(m), frac);
-    *static_cast<float*>(item.target) = neg ? -v : v;
+    store_real(item, neg ? -v : v);
   }
   in_.pos += p - in_.pos;
   return true;
@@ -283,7 +293,9 @@ Reader::Scan Reader::read_number_value(std::span<const Item> items, std::size_t&
     if (it.kind == Item::Kind::integer) {
       f = num.to_int(*static_cast<std::int32_t*>(it.target));
     } else if (it.kind == Item::Kind::real) {
-      f = num.to_float(*static_cast<float*>(it.target));
+      float v = 0;
+      f = num.to_float(v);
+      if (f == Decimal::Fit::ok) store_real(it, v);
     }
     if (f != Decimal::Fit::ok) {
       return fail(f == Decimal::Fit::out_of_range ? Fault::out_of_range : Fault::not_a_number, idx);

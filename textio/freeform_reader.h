@@ -12,6 +12,7 @@
 #include <span>
 
 #include "textio/block.h"
+#include "textio/cents_text.h"
 #include "textio/decimal.h"
 #include "textio/stream.h"
 
@@ -38,8 +39,9 @@ enum class Fault {
 struct Item {
   enum class Kind : std::uint8_t { text, integer, real };
   Kind kind;
-  int length;    // width of a text field, 1 to Reader::kMaxText
-  void* target;  // the field itself
+  int length;                   // width of a text field, 1 to Reader::kMaxText
+  void* target;                 // the field itself
+  std::uint64_t* cents_text{};  // where a real may be kept as its text, or null
 
   // A text field of length characters, stored left-justified and blank-padded.
   static Item text_field(char* field, int length) { return {Kind::text, length, field}; }
@@ -47,6 +49,10 @@ struct Item {
   static Item integer_field(std::int32_t& v) { return {Kind::integer, 0, &v}; }
   // A single-precision real.
   static Item real_field(float& v) { return {Kind::real, 0, &v}; }
+  // A single-precision real that may be kept as its text: where the line
+  // scan meets it in cents form (cents_text.h), the text goes to text and v
+  // is left as it was; every other read of it sets v and makes text 0.
+  static Item real_field(float& v, std::uint64_t& text) { return {Kind::real, 0, &v, &text}; }
 };
 
 // Reads free-form lists of items from one source.
@@ -91,6 +97,7 @@ class Reader {
   Scan fail(Fault f, std::size_t item);
   bool line_scan(std::span<const Item> items);
   bool quick_token(const Item& item);
+  void store_real(const Item& item, float v);
   bool quick_token_bytes(const Item& item);
   bool store_quick(const Item& item, const char* p, std::uint64_t m, int frac, bool neg);
   Scan scan_number(Decimal& num, bool repeat_allowed, bool& is_repeat);

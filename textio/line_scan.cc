@@ -1,5 +1,6 @@
 #include "textio/line_scan.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -99,7 +100,8 @@ class Offsets {
 // Token by token in 64-bit arithmetic, for any little-endian machine: each
 // token is read from one eight-byte load with no branch on its form, and the
 // whole line is then checked by its masks at once.
-std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::uint32_t* bits) {
+std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::uint32_t* bits,
+                               std::uint64_t* texts) {
   if constexpr (std::endian::native != std::endian::little) return 0;
   const std::size_t n = items.size();
   if (n == 0 || n > kLineItems) return 0;
@@ -117,6 +119,8 @@ std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::
     bad |= (len - 1) >> 3;  // the whole token must be in the eight bytes loaded
     // At most 128, past the tokens (where the check below fails): in reach.
     std::uint64_t w = load_word(s + from);
+    // The token right-justified, NULs before it: its text in cents form.
+    const std::uint64_t text = w << ((64 - 8 * len) & 63);
     // A sign opens the token: taken off, with its length.
     const std::uint64_t first = w & 0xff;
     const std::uint64_t sign = (first | 6) == 0x2f ? 1 : 0;  // '+' or '-', the only ones here
@@ -134,8 +138,17 @@ std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::
     // The point taken out: the whole-number digits below it move up one byte.
     const std::uint64_t below = point_bit - has_point;
     const std::uint64_t digits = (tok & ~(below | point_bit * 0xff)) | ((tok & below) << 8);
-    const std::uint32_t value = eight_digits_value(digits);
+    texts[k] = 0;
     if (items[k].kind == Item::Kind::real) {
+      // Cents form: the point third from the end, a digit before it and no
+      // leading zero but a lone one, no plus sign. Kept as its text, it
+      // needs no value.
+      if (items[k].cents_text != nullptr && point_bit == std::uint64_t{1} << 40 && len >= 4 &&
+          (len == 4 || (w & 0xff) != '0') && first != '+') {
+        texts[k] = text;
+        continue;
+      }
+      const std::uint32_t value = eight_digits_value(digits);
       // Decimals: the bytes above the point (none without one: the top
       // bit's byte then stands in for it).
       const int frac = 7 - std::countr_zero(point_bit | std::uint64_t{1} << 63) / 8;
@@ -144,7 +157,7 @@ std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::
       bits[k] = std::bit_cast<std::uint32_t>(v) | std::uint32_t{neg} << 31;
     } else if (items[k].kind == Item::Kind::integer) {
       bad |= has_point;
-      bits[k] = static_cast<std::uint32_t>(to_int32(value, neg));
+      bits[k] = static_cast<std::uint32_t>(to_int32(eight_digits_value(digits), neg));
     } else {
       return 0;
     }
@@ -156,11 +169,15 @@ std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::
 
 }  // namespace
 
-std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t* bits) {
+std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t* bits,
+                      std::uint64_t* texts) {
 #if VANTREL_AVX512
-  if (simd::has_avx512()) return scan_line_avx512(s, items, bits);
+  if (simd::has_avx512()) {
+    std::fill_n(texts, items.size(), 0);  // it keeps every real as its value
+    return scan_line_avx512(s, items, bits);
+  }
 #endif
-  return scan_line_portable(s, items, bits);
+  return scan_line_portable(s, items, bits, texts);
 }
 
 }  // namespace textio
