@@ -20,7 +20,7 @@ struct Observation {
   // an optional minus, digits with no leading zero but a lone one, a point
   // and two digits, at most eight characters), right-justified in eight
   // bytes after NULs, in memory order from the lowest byte. It stands for
-  // val[i], which is then not set.
+  // val[i], which then holds a NaN.
   std::uint64_t val_text[kMaxValues] = {};
 };
 

@@ -19,6 +19,11 @@ namespace textio {
 // in eight bytes with NULs before them, the eight in memory order from the
 // word's lowest byte.
 
+// What a real kept as its text holds instead of its value: a quiet NaN,
+// which the reader never gives, so that a value taken without its text
+// shows at once (as asterisks in a listing).
+inline constexpr std::uint32_t kNoValue = 0x7fc00000u;
+
 // The value of a text in cents form, as every reading path reads it.
 inline float cents_value(std::uint64_t text) {
   std::uint32_t cents = 0;

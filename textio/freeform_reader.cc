@@ -189,8 +189,8 @@ bool Reader::line_scan(std::span<const Item> items) {
   // bits for its item's kind, so every item takes its bits the same way.
   static_assert(sizeof(std::int32_t) == 4 && sizeof(float) == 4);
   for (std::size_t k = 0; k < items.size(); ++k) {
+    std::memcpy(items[k].target, &bits[k], 4);
     if (items[k].cents_text != nullptr) *items[k].cents_text = texts[k];
-    if (texts[k] == 0) std::memcpy(items[k].target, &bits[k], 4);
   }
   in_.pos += len;
   skip_line();

@@ -41,7 +41,7 @@ struct Item {
   Kind kind;
   int length;                   // width of a text field, 1 to Reader::kMaxText
   void* target;                 // the field itself
-  std::uint64_t* cents_text{};  // where a real may be kept as its text, or null
+  std::uint64_t* cents_text{};  // where a real may be kept as its text; else null
 
   // A text field of length characters, stored left-justified and blank-padded.
   static Item text_field(char* field, int length) { return {Kind::text, length, field}; }
@@ -51,7 +51,8 @@ struct Item {
   static Item real_field(float& v) { return {Kind::real, 0, &v}; }
   // A single-precision real that may be kept as its text: where the line
   // scan meets it in cents form (cents_text.h), the text goes to text and v
-  // is left as it was; every other read of it sets v and makes text 0.
+  // is set to the NaN kNoValue; every other read of it sets v and makes
+  // text 0.
   static Item real_field(float& v, std::uint64_t& text) { return {Kind::real, 0, &v, &text}; }
 };
 

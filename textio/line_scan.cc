@@ -1,6 +1,5 @@
 #include "textio/line_scan.h"
 
-#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -18,6 +17,9 @@
 namespace textio {
 
 namespace {
+
+// The lowest bit of each of a word's eight bytes.
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 
 #if defined(__SSE2__)
 // Sixteen bytes at a time: a byte compare and a movemask make one bit a
@@ -46,8 +48,6 @@ inline Classes classify(const char* p) {
   return c;
 }
 #else
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-
 // The high bit of every byte of w equal to c, exactly: a byte is zero after
 // the xor only when equal, and adding 0x7f to its low seven bits sets its
 // high bit when any of them is set, with no carry into the next byte.
@@ -97,6 +97,22 @@ class Offsets {
   std::uint64_t high_;
 };
 
+// True when a token right-justified in text (NULs before it), of number
+// characters only and with a sign only first, is in cents form. Of those
+// characters only the point and '+' have bit 4 clear and bit 1 set, and
+// only the digits have bit 4 set, so that three tests of the word decide:
+// the point and no '+' at byte 5 and nowhere else; a digit at byte 4; and
+// the first digit before it, if any, not a 0.
+inline bool in_cents_form(std::uint64_t text) {
+  const std::uint64_t point_or_plus = (~text >> 4) & (text >> 1) & kOnes;
+  const bool point_at_5 = point_or_plus == std::uint64_t{1} << 40 && (text >> 40 & 1) == 0;
+  const bool digit_at_4 = (text >> 36 & 1) != 0;
+  std::uint64_t first_digit = (text >> 4) & 0x01010101u;  // of bytes 0 to 3
+  first_digit &= 0 - first_digit;
+  const bool leading_zero = first_digit != 0 && (text & first_digit * 0x0f) == 0;
+  return point_at_5 & digit_at_4 & !leading_zero;
+}
+
 // Token by token in 64-bit arithmetic, for any little-endian machine: each
 // token is read from one eight-byte load with no branch on its form, and the
 // whole line is then checked by its masks at once.
@@ -121,6 +137,14 @@ std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::
     std::uint64_t w = load_word(s + from);
     // The token right-justified, NULs before it: its text in cents form.
     const std::uint64_t text = w << ((64 - 8 * len) & 63);
+    if (items[k].cents_text != nullptr && in_cents_form(text)) {
+      // Kept as its text, it needs no value, and has no fault but its
+      // length, checked above.
+      texts[k] = text;
+      bits[k] = kNoValue;
+      continue;
+    }
+    texts[k] = 0;
     // A sign opens the token: taken off, with its length.
     const std::uint64_t first = w & 0xff;
     const std::uint64_t sign = (first | 6) == 0x2f ? 1 : 0;  // '+' or '-', the only ones here
@@ -131,23 +155,14 @@ std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::
     // becomes 00 00 00 00 03 1e 02 05, where 1e is the point, the only
     // byte with a value of 16 or more.
     const std::uint64_t tok = (w ^ 0x3030303030303030ull) << ((64 - 8 * len) & 63);
-    const std::uint64_t point_bit = (tok >> 4) & 0x0101010101010101ull;
+    const std::uint64_t point_bit = (tok >> 4) & kOnes;
     bad |= point_bit & (point_bit - 1);  // two points
     const std::uint64_t has_point = point_bit != 0 ? 1 : 0;
     bad |= len <= has_point ? 1 : 0;  // no digit (a sign alone leaves len 0)
     // The point taken out: the whole-number digits below it move up one byte.
     const std::uint64_t below = point_bit - has_point;
     const std::uint64_t digits = (tok & ~(below | point_bit * 0xff)) | ((tok & below) << 8);
-    texts[k] = 0;
     if (items[k].kind == Item::Kind::real) {
-      // Cents form: the point third from the end, a digit before it and no
-      // leading zero but a lone one, no plus sign. Kept as its text, it
-      // needs no value.
-      if (items[k].cents_text != nullptr && point_bit == std::uint64_t{1} << 40 && len >= 4 &&
-          (len == 4 || (w & 0xff) != '0') && first != '+') {
-        texts[k] = text;
-        continue;
-      }
       const std::uint32_t value = eight_digits_value(digits);
       // Decimals: the bytes above the point (none without one: the top
       // bit's byte then stands in for it).
@@ -172,10 +187,7 @@ std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::
 std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t* bits,
                       std::uint64_t* texts) {
 #if VANTREL_AVX512
-  if (simd::has_avx512()) {
-    std::fill_n(texts, items.size(), 0);  // it keeps every real as its value
-    return scan_line_avx512(s, items, bits);
-  }
+  if (simd::has_avx512()) return scan_line_avx512(s, items, bits, texts);
 #endif
   return scan_line_portable(s, items, bits, texts);
 }

@@ -55,13 +55,15 @@ VANTREL_AVX512_TARGET void offsets(std::uint64_t m0, std::uint64_t m1, std::uint
 }  // namespace
 
 VANTREL_AVX512_TARGET std::size_t scan_line_avx512(const char* s, std::span<const Item> items,
-                                                   std::uint32_t* bits) {
+                                                   std::uint32_t* bits, std::uint64_t* texts) {
   const std::size_t n = items.size();
   if (n == 0 || n > kLineItems) return 0;
   std::uint32_t reals = 0;
+  std::uint32_t keep_texts = 0;  // reals that may be kept as their texts
   for (std::size_t k = 0; k < n; ++k) {
     if (items[k].kind == Item::Kind::text) return 0;
     if (items[k].kind == Item::Kind::real) reals |= std::uint32_t{1} << k;
+    if (items[k].cents_text != nullptr) keep_texts |= std::uint32_t{1} << k;
   }
   const Classes c0 = classify(s);
   const Classes c1 = classify(s + 64);
@@ -93,6 +95,9 @@ VANTREL_AVX512_TARGET std::size_t scan_line_avx512(const char* s, std::span<cons
         _mm512_cvtepu8_epi64(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(end_at + b)));
     __m512i w = _mm512_i64gather_epi64(from, s, 1);
     __m512i len = _mm512_sub_epi64(to, from);
+    // The token right-justified, NULs before it: its text in cents form.
+    const __m512i text =
+        _mm512_sllv_epi64(w, _mm512_sub_epi64(_mm512_set1_epi64(64), _mm512_slli_epi64(len, 3)));
     // The whole token must be in the eight bytes loaded.
     __mmask8 bad = _mm512_cmpgt_epu64_mask(len, _mm512_set1_epi64(8));
     // A sign opens the token: taken off, with its length.
@@ -134,6 +139,17 @@ VANTREL_AVX512_TARGET std::size_t scan_line_avx512(const char* s, std::span<cons
     bad |= real &
            _mm512_cmpgt_epu64_mask(value, _mm512_set1_epi64(kExactDigits));  // not exact as a float
     if ((bad & lanes) != 0) return 0;
+    // Cents form: one point, third from the end, a digit before it and no
+    // leading zero but a lone one, no plus sign.
+    const __mmask8 cents =
+        static_cast<__mmask8>(keep_texts >> b) &
+        _mm512_cmpeq_epi64_mask(point_bit, _mm512_set1_epi64(std::int64_t{1} << 40)) &
+        _mm512_cmpge_epu64_mask(len, _mm512_set1_epi64(4)) &
+        (_mm512_cmpeq_epi64_mask(len, _mm512_set1_epi64(4)) |
+         _mm512_cmpneq_epi64_mask(_mm512_and_si512(w, _mm512_set1_epi64(0xff)),
+                                  _mm512_set1_epi64('0'))) &
+        _mm512_cmpneq_epi64_mask(first, _mm512_set1_epi64('+'));
+    _mm512_mask_storeu_epi64(texts + b, lanes, _mm512_maskz_mov_epi64(cents, text));
     const __m256i m = _mm512_cvtepi64_epi32(value);
     // Both operands are exact floats, so the one division rounds correctly.
     const __m256 v = _mm256_div_ps(_mm256_cvtepi32_ps(m),
@@ -141,7 +157,10 @@ VANTREL_AVX512_TARGET std::size_t scan_line_avx512(const char* s, std::span<cons
     const __m256i fbits = _mm256_mask_xor_epi32(_mm256_castps_si256(v), neg, _mm256_castps_si256(v),
                                                 _mm256_set1_epi32(INT32_MIN));
     const __m256i ibits = _mm256_mask_sub_epi32(m, neg, _mm256_setzero_si256(), m);
-    _mm256_mask_storeu_epi32(bits + b, lanes, _mm256_mask_blend_epi32(real, ibits, fbits));
+    _mm256_mask_storeu_epi32(
+        bits + b, lanes,
+        _mm256_mask_blend_epi32(cents, _mm256_mask_blend_epi32(real, ibits, fbits),
+                                _mm256_set1_epi32(static_cast<std::int32_t>(kNoValue))));
   }
   return last_end;
 }

@@ -8,7 +8,8 @@
 namespace textio {
 
 // scan_line, eight tokens at a time; only where simd::has_avx512().
-std::size_t scan_line_avx512(const char* s, std::span<const Item> items, std::uint32_t* bits);
+std::size_t scan_line_avx512(const char* s, std::span<const Item> items, std::uint32_t* bits,
+                             std::uint64_t* texts);
 
 }  // namespace textio
 #endif
