@@ -1,6 +1,8 @@
 // Bytes into a record's listing line and free-form reals. The line, however
 // this build makes it, is the layout's fields side by side as printf shows
-// them, touching nothing past its end; a written real reads back the same.
+// them (a value given as its text in cents form as printf shows the value
+// the text stands for), touching nothing past its end; a written real reads
+// back the same.
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -8,6 +10,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "records/listing.h"
@@ -85,7 +88,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int k = 0; k < 12; ++k) o.val[k] = real_of(words[5 + k], how + static_cast<unsigned>(k));
   const records::Times t{real_of(words[17], how >> 1), real_of(words[18], how >> 2)};
   const int nval = static_cast<int>(how % 15) - 2;
-  const std::string want = reference_line(o, t, nval);
+  std::string want = reference_line(o, t, nval);
+  if (how & 0x80) {
+    // The first line's values as the reader keeps them: whole numbers of
+    // cents of at most eight characters, each kept as its text in cents
+    // form, printf's text of its value with two decimals.
+    for (int k = 0; k < records::kValuesPerLine; ++k) {
+      const auto cents = static_cast<std::int32_t>(words[5 + k]) % 10'000'000;
+      char text[16];
+      const int len = std::snprintf(text, sizeof text, "%s%d.%02d", cents < 0 ? "-" : "",
+                                    std::abs(cents / 100), std::abs(cents % 100));
+      if (len > 8) continue;
+      o.val[k] = std::strtof(text, nullptr);
+    }
+    want = reference_line(o, t, nval);
+    for (int k = 0; k < records::kValuesPerLine; ++k) {
+      char text[16];
+      const int len = std::snprintf(text, sizeof text, "%.2f", static_cast<double>(o.val[k]));
+      if (!std::isfinite(o.val[k]) || len > 8 || std::strtof(text, nullptr) != o.val[k]) continue;
+      o.val_text[k] = support::cents_text({text, static_cast<std::size_t>(len)});
+      o.val[k] = std::numeric_limits<float>::quiet_NaN();
+    }
+  }
   char got[records::kMaxListingChars + 2];
   std::memset(got, '#', sizeof got);
   const std::size_t len = records::format_listing(got + 1, o, t, nval);

@@ -1,8 +1,10 @@
 // Bytes read as lists of every kind of item until they run out. The reader
 // never crashes, hangs or reads past its input; its quick paths change
 // nothing (the bytes handed over one at a time, all through the general
-// path, give the same outcomes, faults, lines and values, bit for bit); and
-// every real is the one glibc's correctly rounded strtof gives.
+// path, give the same outcomes, faults, lines and values, bit for bit, a
+// real kept as its text standing for its value); a text kept is the one
+// printf writes for its value with two decimals; and every real is the one
+// glibc's correctly rounded strtof gives.
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -26,7 +28,8 @@ struct List {
     char text[2][40];
     std::int32_t ints[3];
     float reals[12];
-  } v{};  // the values, compared bit for bit (signed zeros and NaNs included)
+  } v{};                      // the values, compared bit for bit (signed zeros and NaNs included)
+  std::uint64_t texts[12]{};  // of the reals that may be kept as their texts: every other one
   textio::Item items[17];
   std::size_t n = 0;
 
@@ -35,9 +38,28 @@ struct List {
       items[n++] = textio::Item::text_field(v.text[0], 1 + static_cast<int>(shape % 32));
     for (unsigned i = 0; i < 1 + (shape >> 1) % 3; ++i)
       items[n++] = textio::Item::integer_field(v.ints[i]);
-    for (unsigned i = 0; i < (shape >> 3) % 13; ++i)
-      items[n++] = textio::Item::real_field(v.reals[i]);
+    for (unsigned i = 0; i < (shape >> 3) % 13; ++i) {
+      items[n++] = i % 2 == 0 ? textio::Item::real_field(v.reals[i], texts[i])
+                              : textio::Item::real_field(v.reals[i]);
+    }
     if (shape & 0x80) items[n++] = textio::Item::text_field(v.text[1], 32);
+  }
+
+  // Each real kept as its text given its value instead, once the text is
+  // found to be its value as printf writes it with two decimals.
+  void take_texts() {
+    for (std::size_t i = 0; i < std::size(texts); ++i) {
+      if (texts[i] == 0) continue;
+      check(std::bit_cast<std::uint32_t>(v.reals[i]) == textio::kNoValue,
+            "a real kept as its text holds no value");
+      const float value = textio::cents_value(texts[i]);
+      char text[32];
+      const int len = std::snprintf(text, sizeof text, "%.2f", static_cast<double>(value));
+      check(len <= 8 && support::cents_text({text, static_cast<std::size_t>(len)}) == texts[i],
+            "a text kept is its value with two decimals");
+      v.reals[i] = value;
+      texts[i] = 0;
+    }
   }
 };
 
@@ -94,6 +116,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (int round = 0; round < 1000; ++round) {
     textio::Outcome o = quick.read({a.items, a.n});
     textio::Outcome p = slow.read({b.items, b.n});
+    a.take_texts();
+    b.take_texts();
     // NOLINTNEXTLINE(bugprone-suspicious-memory-comparison): the bits are what must agree
     check(o == p && quick.line() == slow.line() && std::memcmp(&a.v, &b.v, sizeof a.v) == 0,
           "quick and slow agree");

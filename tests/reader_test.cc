@@ -107,6 +107,86 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
   }
 }
 
+// A real in cents form on a line the scan takes is kept as its text, and
+// only then: every other read of it keeps its value and clears the text.
+// (A line the scan does not take keeps no text at all: 7.00 then too.)
+TEST(Reader, RealsKeptAsTheirTexts) {
+  struct Case {
+    const char* token;
+    bool kept;
+    bool scanned;  // the line taken by the scan
+  };
+  const Case cases[] = {
+      {"25.69", true, true},    {"-25.69", true, true},      {"0.50", true, true},
+      {"-0.00", true, true},    {"99999.99", true, true},    {"-9999.99", true, true},
+      {"100.00", true, true},   {"+1.25", false, true},      {"05.25", false, true},
+      {"-05.25", false, true},  {"00.25", false, true},      {".25", false, true},
+      {"-.25", false, true},    {"1.5", false, true},        {"1.250", false, true},
+      {"12", false, true},      {"123456.78", false, false}, {"-99999.99", false, false},
+      {"1.25e1", false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.token);
+    const std::string line = "1 2 "s + c.token + " 7.00\n";
+    MemorySource src(line);
+    Reader reader(src);
+    std::int32_t a = 0, b = 0;
+    float x = -7, y = -7;
+    std::uint64_t xt = 1, yt = 1;
+    const Item items[] = {Item::integer_field(a), Item::integer_field(b), Item::real_field(x, xt),
+                          Item::real_field(y, yt)};
+    ASSERT_EQ(reader.read(items), Outcome::whole);
+    EXPECT_EQ(yt, c.scanned ? support::cents_text("7.00") : 0);
+    const float want = std::strtof(c.token, nullptr);
+    if (c.kept) {
+      EXPECT_EQ(xt, support::cents_text(c.token));
+      EXPECT_EQ(bits(x), textio::kNoValue);
+      EXPECT_EQ(bits(textio::cents_value(xt)), bits(want));
+    } else {
+      EXPECT_EQ(xt, 0u);
+      EXPECT_EQ(bits(x), bits(want));
+    }
+  }
+  // A token that is no number fails the line as before.
+  MemorySource bad("1 2 1.2.34 7.00\n");
+  Reader reader(bad);
+  std::int32_t a = 0, b = 0;
+  float x = -7, y = -7;
+  std::uint64_t xt = 0, yt = 0;
+  const Item items[] = {Item::integer_field(a), Item::integer_field(b), Item::real_field(x, xt),
+                        Item::real_field(y, yt)};
+  EXPECT_EQ(reader.read(items), Outcome::error);
+  EXPECT_EQ(xt, 0u);
+  EXPECT_EQ(bits(x), bits(-7.0f));
+}
+
+// Over reads, an empty value leaves a kept text as it was, and a value read
+// any other way clears it.
+TEST(Reader, KeptTextsOverReads) {
+  MemorySource src("1 2 3.25\n5 6,,\n5 6 4.75e0\n5 6 8.50\n5 6 /\n");
+  Reader reader(src);
+  std::int32_t a = 0, b = 0;
+  float x = -7;
+  std::uint64_t xt = 0;
+  const Item items[] = {Item::integer_field(a), Item::integer_field(b), Item::real_field(x, xt)};
+  struct Step {
+    std::uint64_t text;
+    float value;  // where no text is kept
+  };
+  const Step steps[] = {{support::cents_text("3.25"), 0},
+                        {support::cents_text("3.25"), 0},
+                        {0, 4.75f},
+                        {support::cents_text("8.50"), 0},
+                        {support::cents_text("8.50"), 0}};
+  for (const Step& s : steps) {
+    ASSERT_EQ(reader.read(items), Outcome::whole);
+    EXPECT_EQ(xt, s.text);
+    if (s.text == 0) {
+      EXPECT_EQ(bits(x), bits(s.value));
+    }
+  }
+}
+
 TEST(Reader, TextItems) {
   struct Case {
     const char* input;

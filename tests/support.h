@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -73,6 +75,16 @@ inline records::Observation record(int month, int day, int year, int hour, int m
   int i = 0;
   for (float v : values) o.val[i++] = v;
   return o;
+}
+
+// A real's text in cents form as the reader keeps it: right-justified in
+// eight bytes after NULs.
+inline std::uint64_t cents_text(std::string_view text) {
+  char bytes[8] = {};
+  text.copy(bytes + 8 - text.size(), text.size());
+  std::uint64_t w;
+  std::memcpy(&w, bytes, 8);
+  return w;
 }
 
 // Reads the float nearest to the decimal text s through the reader: true
