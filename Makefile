@@ -8,9 +8,9 @@ run:
 	cd examples && ../build/release/vantrel < station90.replies
 
 # Build and pass every test: the optimised build and the portable one (no
-# AVX-512 code), clang-format and clang-tidy, then the suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, the fuzz targets on both kinds of build, and
-# the suite built for 64-bit ARM and run under qemu. First installs the
+# AVX-512 instruction in its binary), clang-format and clang-tidy, then the
+# suite under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz
+# targets, and the suite built for 64-bit ARM and run under qemu. First installs the
 # Debian packages that the steps need, where some are missing.
 check: deps test lint asan fuzz arm64
 
@@ -46,9 +46,8 @@ asan:
 clean:
 	rm -rf build
 
-# Build the fuzz targets with clang, with and without the AVX-512 code, and
-# run each for FUZZ_SECONDS on each, starting from the seed corpus; any
-# report fails. Without clang the step is skipped
+# Build the fuzz targets with clang and run each for FUZZ_SECONDS, starting
+# from the seed corpus; any report fails. Without clang the step is skipped
 # with a note, except in CI, where it must run.
 FUZZ_SECONDS ?= 30
 fuzz:
@@ -60,13 +59,11 @@ fuzz:
 	$(MAKE) --no-print-directory fuzz-run
 
 fuzz-run:
-	for b in fuzz fuzz-portable; do \
-	  cmake --workflow --preset $$b || exit 1; \
-	  for t in reader run fields; do \
-	    mkdir -p build/$$b/corpus-$$t && cp fuzz/corpus/$$t/* build/$$b/corpus-$$t/ && \
-	    build/$$b/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
-	      -artifact_prefix=build/$$b/ build/$$b/corpus-$$t || exit 1; \
-	  done; \
+	cmake --workflow --preset fuzz
+	for t in reader run fields; do \
+	  mkdir -p build/fuzz/corpus-$$t && cp fuzz/corpus/$$t/* build/fuzz/corpus-$$t/ && \
+	  build/fuzz/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
+	    -artifact_prefix=build/fuzz/ build/fuzz/corpus-$$t || exit 1; \
 	done
 
 # Cross-build the tool and its tests for 64-bit ARM and run the suite under

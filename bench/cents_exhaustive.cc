@@ -7,9 +7,8 @@
 //     characters, and by printf, is the text, right-justified;
 //   - the listing's value field from the text is that too;
 //   - the reader, given a line of the text, keeps it as that text, or where
-//     it reads the line another way (a line cut by the end of a block, or
-//     the AVX-512 scan, which keeps every real as its value) gives that
-//     float.
+//     it reads the line another way (a line cut by the end of a block)
+//     gives that float.
 // Too long for the test suite, which checks the form by examples and by
 // fuzzing; run by hand:
 //

@@ -5,8 +5,8 @@
 //
 //   build/bench/bench/field_edit_exhaustive 9 2     (F9.2; also 7 3, 9 3)
 //
-// Where the processor has AVX-512, each value is also checked in every
-// column of its shape in a listing line edited all at once.
+// Each value is also checked in every column of its shape in a listing
+// line.
 //
 // A value of 10^(w-d-1) or more needs at least w+1 characters, so there only
 // the asterisks are checked; NaNs and infinities must give asterisks too.
@@ -33,8 +33,7 @@ struct Tally {
 };
 
 // The field of v as edited alone by edit_real and in every column of its
-// shape in a listing line (made all at once where the build and the
-// processor have AVX-512).
+// shape in a listing line.
 void check_range(std::uint64_t from, std::uint64_t to, int w, int d, Tally& t) {
   const double limit = std::pow(10.0, w - d - 1);
   std::vector<int> columns;  // of the shape in the listing line, from its layout

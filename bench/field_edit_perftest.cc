@@ -1,8 +1,10 @@
 // The field editor on logger-style values, one F9.2 field at a time, and a
-// whole listing line of nine values.
+// whole listing line of nine values, given as floats and as texts.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "records/field_edit.h"
@@ -46,6 +48,31 @@ void BM_ListingLine(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_ListingLine);
+
+// The line as the tool mostly makes it: the values kept as their texts in
+// cents form, as the reader keeps such values.
+void BM_ListingLineFromTexts(benchmark::State& state) {
+  auto values = logger_values(std::size_t{4096} * 9);
+  std::vector<std::uint64_t> texts(values.size());
+  for (std::size_t k = 0; k < values.size(); ++k) {
+    char text[16];
+    const int len = std::snprintf(text, sizeof text, "%.2f", static_cast<double>(values[k]));
+    char bytes[8] = {};
+    std::memcpy(bytes + 8 - len, text, static_cast<std::size_t>(len));
+    std::memcpy(&texts[k], bytes, 8);
+  }
+  records::Observation obs{3, 14, 90, 12, 30, {}, {}};
+  char out[records::kMaxListingChars];
+  std::size_t i = 0;
+  for (auto _ : state) {
+    const std::uint64_t* t = &texts[(i++ & 4095) * 9];
+    for (int k = 0; k < 9; ++k) obs.val_text[k] = t[k];
+    records::Times times = records::compute_times(obs);
+    benchmark::DoNotOptimize(records::format_listing(out, obs, times, 9));
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ListingLineFromTexts);
 
 }  // namespace
 

@@ -10,9 +10,10 @@
 # and seed corpora are the ones run. Two build folders live beside the copy
 # and are kept between mutants and between runs, so that each mutant rebuilds
 # only what it touches: an optimised build with the tests (as the dev preset)
-# and a clang libFuzzer build (as the fuzz preset), and where the tree has
-# them, the same two with the portable code only (the portable and
-# fuzz-portable presets), as make test and make fuzz run them. For each
+# and a clang libFuzzer build (as the fuzz preset), and in a tree whose
+# portable build is other code than its default one (an earlier tree, with
+# AVX-512 paths), the same two with the portable code only (the portable
+# and fuzz-portable presets). For each
 # mutation: apply it, build, run ctest (stopping at the first failure) on
 # each build and, only when every test passes, each fuzz target fuzz_X on
 # each fuzz build for N seconds (default 15) from a copy of fuzz/corpus/X;
@@ -217,7 +218,9 @@ configure() {  # configure PRESET DIR
 # The builds, each a preset and a folder: the tests', and the fuzz targets'.
 test_builds="dev:$dev"
 fuzz_builds="fuzz:$fuzzb"
-if grep -q '"name": "portable"' "$src/CMakePresets.json"; then
+# A tree whose portable build is other code (it has a fuzz-portable preset
+# then) is tested on it too.
+if grep -q '"name": "fuzz-portable"' "$src/CMakePresets.json"; then
   test_builds="$test_builds portable:$portable"
   fuzz_builds="$fuzz_builds fuzz-portable:$fuzzp"
 fi

@@ -7,7 +7,6 @@
 #include <iterator>
 
 #include "records/field_edit.h"
-#include "records/listing_avx512.h"
 
 namespace records {
 
@@ -34,8 +33,9 @@ inline void put(char* line, const Column& c, std::int32_t v) {
   edit_int(line + c.first, v, c.width, kIntDigits);
 }
 
-// The line(s) field after field, on any machine.
-std::size_t format_listing_portable(char* out, const Observation& obs, Times t, std::int32_t nval) {
+}  // namespace
+
+std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval) {
   std::memcpy(out, kLiteralRow.data(), kLiteralRow.size());
   put(out, kTimeColumns[0], t.x);
   put(out, kTimeColumns[1], t.bigx);
@@ -70,20 +70,6 @@ std::size_t format_listing_portable(char* out, const Observation& obs, Times t, 
     *p++ = '\n';
   }
   return static_cast<std::size_t>(p - out);
-}
-
-}  // namespace
-
-std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval) {
-#if VANTREL_AVX512
-  const int n = std::clamp(nval, 0, kValuesPerLine);
-  if (simd::has_avx512() &&
-      std::all_of(obs.val_text, obs.val_text + n, [](std::uint64_t t) { return t == 0; })) {
-    const std::size_t len = format_listing_avx512(out, obs, t, nval);
-    if (len != 0) return len;
-  }
-#endif
-  return format_listing_portable(out, obs, t, nval);
 }
 
 }  // namespace records

@@ -1,6 +1,6 @@
-// The rules both line scans draw from a line's byte classes, written once:
-// where the tokens start and end, and whether the line holds nothing but
-// tokens parted by blanks up to its last one.
+// The rules the line scan draws from a line's byte classes: where the
+// tokens start and end, and whether the line holds nothing but tokens parted
+// by blanks up to its last one.
 #pragma once
 
 #include <cstdint>

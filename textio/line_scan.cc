@@ -3,12 +3,10 @@
 #include <bit>
 #include <cstring>
 
-#include "simd/avx512.h"
 #include "textio/chars.h"
 #include "textio/decimal.h"
 #include "textio/digit_word.h"
 #include "textio/line_masks.h"
-#include "textio/line_scan_avx512.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -97,27 +95,30 @@ class Offsets {
   std::uint64_t high_;
 };
 
-// True when a token right-justified in text (NULs before it), of number
-// characters only and with a sign only first, is in cents form. Of those
+// True when a token right-justified in text (NULs before it) is in cents
+// form, given that it holds number characters only and a sign only first
+// (the scan keeps nothing from a line where that is not so). Of those
 // characters only the point and '+' have bit 4 clear and bit 1 set, and
-// only the digits have bit 4 set, so that three tests of the word decide:
-// the point and no '+' at byte 5 and nowhere else; a digit at byte 4; and
-// the first digit before it, if any, not a 0.
+// only the digits have bit 4 set, so three tests of the word decide: a
+// point or '+' at byte 5 and at no other byte; a digit at byte 4 (so that
+// byte 5 does not start the token, and is the point); and the first digit
+// before that one, if any, not a 0.
 inline bool in_cents_form(std::uint64_t text) {
   const std::uint64_t point_or_plus = (~text >> 4) & (text >> 1) & kOnes;
-  const bool point_at_5 = point_or_plus == std::uint64_t{1} << 40 && (text >> 40 & 1) == 0;
   const bool digit_at_4 = (text >> 36 & 1) != 0;
   std::uint64_t first_digit = (text >> 4) & 0x01010101u;  // of bytes 0 to 3
   first_digit &= 0 - first_digit;
   const bool leading_zero = first_digit != 0 && (text & first_digit * 0x0f) == 0;
-  return point_at_5 & digit_at_4 & !leading_zero;
+  return (point_or_plus == std::uint64_t{1} << 40) & digit_at_4 & !leading_zero;
 }
+
+}  // namespace
 
 // Token by token in 64-bit arithmetic, for any little-endian machine: each
 // token is read from one eight-byte load with no branch on its form, and the
 // whole line is then checked by its masks at once.
-std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::uint32_t* bits,
-                               std::uint64_t* texts) {
+std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t* bits,
+                      std::uint64_t* texts) {
   if constexpr (std::endian::native != std::endian::little) return 0;
   const std::size_t n = items.size();
   if (n == 0 || n > kLineItems) return 0;
@@ -180,16 +181,6 @@ std::size_t scan_line_portable(const char* s, std::span<const Item> items, std::
   // A run that reaches the window's end has no end in it (128).
   if (bad != 0 || last_end >= 128 || !only_tokens(s, c0, c1, t, last_end)) return 0;
   return last_end;
-}
-
-}  // namespace
-
-std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t* bits,
-                      std::uint64_t* texts) {
-#if VANTREL_AVX512
-  if (simd::has_avx512()) return scan_line_avx512(s, items, bits, texts);
-#endif
-  return scan_line_portable(s, items, bits, texts);
 }
 
 }  // namespace textio
