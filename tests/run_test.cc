@@ -93,7 +93,7 @@ TEST(Run, EndingsOnTheSecondRecord) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.record.substr(0, 40));
     MemoryFiles fs;
-    fs.files["a.tmp"] = "1 1 90 0 0 1 99 x\n" + c.record;  // the rest of a line is dropped
+    fs.files["a.tmp"] = "1 1 90 0 0 1.00 99 x\n" + c.record;  // the rest of a line is dropped
     const Result r = run(fs, "a\n1\n");
     EXPECT_EQ(r.status, c.status);
     if (!c.out.empty()) {
@@ -149,7 +149,7 @@ TEST(Run, Replies) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.replies);
     MemoryFiles fs;
-    fs.files[c.data] = "1 1 90 0 0 12*0.001\n";
+    fs.files[c.data] = "1 1 90 0 0 0.01 0.01 0.01 0.01 0.01 0.01 0.01 0.01 0.01 0.01 0.01 0.01\n";
     const Result r = run(fs, c.replies);
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.err.substr(0, 9 + c.err.size()), c.err.empty() ? "" : "vantrel: " + c.err);
@@ -159,6 +159,7 @@ TEST(Run, Replies) {
     }
     EXPECT_EQ(r.out, kBanner + " Reading " + c.data + std::string(32 - c.data.size(), ' ') + "\n");
     EXPECT_EQ(fs.files[c.stem + ".jul"].size(), c.listing);
+    EXPECT_EQ(fs.files[c.stem + ".jul"].find('*'), std::string::npos);
     EXPECT_EQ(fs.files.count(c.stem + ".gap"), 1u);
   }
 }
