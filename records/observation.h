@@ -19,8 +19,8 @@ struct Observation {
   // Where not 0, value i as the data file gave it in cents form ("-25.69":
   // an optional minus, digits with no leading zero but a lone one, a point
   // and two digits, at most eight characters), right-justified in eight
-  // bytes after NULs, in memory order from the lowest byte. It stands for
-  // val[i], which then holds a NaN.
+  // bytes after NULs, byte i of the eight in bits 8i to 8i + 7. It stands
+  // for val[i], which then holds a NaN.
   std::uint64_t val_text[kMaxValues] = {};
 };
 

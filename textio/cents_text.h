@@ -16,8 +16,8 @@ namespace textio {
 // digit or more with no leading zero (a lone 0 before the point stays), a
 // point and two digits, eight characters at most: "-25.69", "0.50",
 // "99999.99". Such a text is kept in one word: its characters right-justified
-// in eight bytes with NULs before them, the eight in memory order from the
-// word's lowest byte.
+// in eight bytes with NULs before them, byte i of the eight in bits 8i to
+// 8i + 7 (the first of them lowest).
 
 // What a real kept as its text holds instead of its value: a quiet NaN,
 // which the reader never gives, so that a value taken without its text

@@ -10,11 +10,12 @@
 
 // The grammar of a read. A read tries three levels in turn, each taking
 // only what it reads exactly as the next would: the line scan (a whole
-// record line of plain decimals at once), the quick token (one plain decimal
-// from an eight-byte word, or a short byte loop), and the general path
-// (any token, its number built digit by digit in a Decimal). Every level
-// asks chars.h what a blank is and what ends a number, and decimal.h for
-// the 32-bit range and the exact step.
+// record line of plain decimals at once, a real in cents form kept as its
+// text, which stands for the value it reads as), the quick token (one plain
+// decimal from an eight-byte word, or a short byte loop), and the general
+// path (any token, its number built digit by digit in a Decimal). Every
+// level asks chars.h what a blank is and what ends a number, and decimal.h
+// for the 32-bit range and the exact step.
 
 namespace textio {
 

@@ -115,8 +115,9 @@ inline bool in_cents_form(std::uint64_t text) {
 }  // namespace
 
 // Token by token in 64-bit arithmetic, for any little-endian machine: each
-// token is read from one eight-byte load with no branch on its form, and the
-// whole line is then checked by its masks at once.
+// token is read from one eight-byte load, a real in cents form kept as its
+// text and any other value made with no branch on its form, and the whole
+// line is then checked by its masks at once.
 std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t* bits,
                       std::uint64_t* texts) {
   if constexpr (std::endian::native != std::endian::little) return 0;

@@ -3,7 +3,8 @@
 // start and end come from masks of the whole line first, so the tokens are
 // read side by side rather than each waiting for the one before it to end.
 // Anything else is left to the reader's general path, which gives the same
-// values for what is taken here.
+// values for what is taken here (a real kept as its text standing for the
+// value the text reads as).
 #pragma once
 
 #include <cstddef>
