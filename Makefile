@@ -7,9 +7,10 @@ run:
 	cmake --workflow --preset release
 	cd examples && ../build/release/vantrel < station90.replies
 
-# Build and pass every test: the optimised build and the portable one (no
-# AVX-512 instruction in its binary), clang-format and clang-tidy, then the
-# suite under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz
+# Build and pass every test: the suite in the optimised build and the
+# end-to-end checks on the portable build's tool (the same code, linked with
+# no AVX-512 instruction in its binary), clang-format and clang-tidy, then
+# the suite under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz
 # targets, and the suite built for 64-bit ARM and run under qemu. First installs the
 # Debian packages that the steps need, where some are missing.
 check: deps test lint asan fuzz arm64
