@@ -24,8 +24,10 @@ std::uint32_t bits(float v) {
   return std::bit_cast<std::uint32_t>(v);
 }
 
-// One read of two integers and two reals that start out as -7: the outcome,
-// the fault and the item it names, and what each item holds afterwards.
+// One read of two integers and two reals that start out as -7, the first
+// real as if kept as its text -7.00 by an earlier read: the outcome, the
+// fault and the item it names, what each item stands for afterwards, and
+// whether the first real is kept as its text (an item left alone keeps it).
 TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
   constexpr auto W = Outcome::whole, E = Outcome::end, X = Outcome::error;
   constexpr auto N = Fault::none, NaN = Fault::not_a_number, R = Fault::out_of_range;
@@ -36,6 +38,7 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
     std::size_t item;
     std::int32_t a, b;
     float x, y;
+    bool kept = false;
   };
   const Case cases[] = {
       {"1 2 3.5 4\n", W, N, 0, 1, 2, 3.5f, 4},
@@ -88,102 +91,30 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
   std::vector<Case> all(std::begin(cases), std::end(cases));
   // Tokens that look almost like plain decimals, which the quick paths meet first.
   for (const char* token : {"1.2.3", "-.", ".", "+", "-", "1-2", "1+", "--1", "+-1", "1..2", "..1",
-                            "1.5a", "1.5\x01", "7\xe9", "3:5", "NaN", "1e"})
+                            "1.5a", "1.5\x01", "7\xe9", "3:5", "NaN", "1e", "1.2.34"})
     all.push_back({"1 2 "s + token + " 4\n", X, NaN, 2, 1, 2, -7, -7});
+  // A real in cents form is kept as its text, one in any other form is not.
+  for (const char* t : {"25.69", "-25.69", "0.50", "-0.00", "99999.99", "-9999.99", "100.00"})
+    all.push_back({"1 2 "s + t + " 4\n", W, N, 0, 1, 2, std::strtof(t, nullptr), 4, true});
+  for (const char* t : {"+1.25", "05.25", "-05.25", "00.25", ".25", "-.25", "1.5", "1.250", "12",
+                        "123456.78", "-99999.99", "1.25e1"})
+    all.push_back({"1 2 "s + t + " 4\n", W, N, 0, 1, 2, std::strtof(t, nullptr), 4});
   for (const Case& c : all) {
     SCOPED_TRACE(c.input);
     MemorySource src(c.input);
     Reader reader(src);
     Case got{c.input, Outcome::whole, Fault::none, 0, -7, -7, -7.0f, -7.0f};
+    std::uint64_t text = support::cents_text("-7.00");
     const Item items[] = {Item::integer_field(got.a), Item::integer_field(got.b),
-                          Item::real_field(got.x), Item::real_field(got.y)};
+                          Item::real_field(got.x, text), Item::real_field(got.y)};
     EXPECT_EQ(reader.read(items), c.outcome);
     EXPECT_EQ(reader.fault(), c.fault);
     EXPECT_EQ(reader.fault_item(), c.item);
     EXPECT_EQ(got.a, c.a);
     EXPECT_EQ(got.b, c.b);
-    EXPECT_EQ(bits(got.x), bits(c.x));
+    EXPECT_EQ(bits(text != 0 ? textio::cents_value(text) : got.x), bits(c.x));
     EXPECT_EQ(bits(got.y), bits(c.y));
-  }
-}
-
-// A real in cents form on a line the scan takes is kept as its text, and
-// only then: every other read of it keeps its value and clears the text.
-// (A line the scan does not take keeps no text at all: 7.00 then too.)
-TEST(Reader, RealsKeptAsTheirTexts) {
-  struct Case {
-    const char* token;
-    bool kept;
-    bool scanned;  // the line taken by the scan
-  };
-  const Case cases[] = {
-      {"25.69", true, true},    {"-25.69", true, true},      {"0.50", true, true},
-      {"-0.00", true, true},    {"99999.99", true, true},    {"-9999.99", true, true},
-      {"100.00", true, true},   {"+1.25", false, true},      {"05.25", false, true},
-      {"-05.25", false, true},  {"00.25", false, true},      {".25", false, true},
-      {"-.25", false, true},    {"1.5", false, true},        {"1.250", false, true},
-      {"12", false, true},      {"123456.78", false, false}, {"-99999.99", false, false},
-      {"1.25e1", false, false},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.token);
-    const std::string line = "1 2 "s + c.token + " 7.00\n";
-    MemorySource src(line);
-    Reader reader(src);
-    std::int32_t a = 0, b = 0;
-    float x = -7, y = -7;
-    std::uint64_t xt = 1, yt = 1;
-    const Item items[] = {Item::integer_field(a), Item::integer_field(b), Item::real_field(x, xt),
-                          Item::real_field(y, yt)};
-    ASSERT_EQ(reader.read(items), Outcome::whole);
-    EXPECT_EQ(yt, c.scanned ? support::cents_text("7.00") : 0);
-    const float want = std::strtof(c.token, nullptr);
-    if (c.kept) {
-      EXPECT_EQ(xt, support::cents_text(c.token));
-      EXPECT_EQ(bits(x), textio::kNoValue);
-      EXPECT_EQ(bits(textio::cents_value(xt)), bits(want));
-    } else {
-      EXPECT_EQ(xt, 0u);
-      EXPECT_EQ(bits(x), bits(want));
-    }
-  }
-  // A token that is no number fails the line as before.
-  MemorySource bad("1 2 1.2.34 7.00\n");
-  Reader reader(bad);
-  std::int32_t a = 0, b = 0;
-  float x = -7, y = -7;
-  std::uint64_t xt = 0, yt = 0;
-  const Item items[] = {Item::integer_field(a), Item::integer_field(b), Item::real_field(x, xt),
-                        Item::real_field(y, yt)};
-  EXPECT_EQ(reader.read(items), Outcome::error);
-  EXPECT_EQ(xt, 0u);
-  EXPECT_EQ(bits(x), bits(-7.0f));
-}
-
-// Over reads, an empty value leaves a kept text as it was, and a value read
-// any other way clears it.
-TEST(Reader, KeptTextsOverReads) {
-  MemorySource src("1 2 3.25\n5 6,,\n5 6 4.75e0\n5 6 8.50\n5 6 /\n");
-  Reader reader(src);
-  std::int32_t a = 0, b = 0;
-  float x = -7;
-  std::uint64_t xt = 0;
-  const Item items[] = {Item::integer_field(a), Item::integer_field(b), Item::real_field(x, xt)};
-  struct Step {
-    std::uint64_t text;
-    float value;  // where no text is kept
-  };
-  const Step steps[] = {{support::cents_text("3.25"), 0},
-                        {support::cents_text("3.25"), 0},
-                        {0, 4.75f},
-                        {support::cents_text("8.50"), 0},
-                        {support::cents_text("8.50"), 0}};
-  for (const Step& s : steps) {
-    ASSERT_EQ(reader.read(items), Outcome::whole);
-    EXPECT_EQ(xt, s.text);
-    if (s.text == 0) {
-      EXPECT_EQ(bits(x), bits(s.value));
-    }
+    EXPECT_EQ(text != 0, c.kept || c.x == -7);
   }
 }
 
