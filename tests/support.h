@@ -2,6 +2,7 @@
 // record builder, reading one real, and how a fuzz target stops.
 #pragma once
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -66,14 +67,8 @@ inline void check(bool ok, const char* what) {
 // A record dated month/day/year hour:min, with its first values.
 inline records::Observation record(int month, int day, int year, int hour, int min,
                                    std::initializer_list<float> values = {}) {
-  records::Observation o;
-  o.month = month;
-  o.day = day;
-  o.year = year;
-  o.hour = hour;
-  o.min = min;
-  int i = 0;
-  for (float v : values) o.val[i++] = v;
+  records::Observation o{month, day, year, hour, min};
+  std::copy(values.begin(), values.end(), o.val);
   return o;
 }
 
