@@ -59,9 +59,8 @@ TEST(Run, EndingsOnTheSecondRecord) {
   const Case cases[] = {
       {"1 1 90 0 5 2\n", 0, "", "", "  0.003  365.003 01-01-1990 00:05     2.00\n"},
       {"1 1 90 0 5 0." + digits, 0, "", "", "  0.003  365.003 01-01-1990 00:05     0.33\n"},
-      {"1 2147483647 90 0 5 2", 0, "", "", "**************** 01-**-1990 00:05     2.00\n"},
-      {"1 1 -2147483648 0 5 2", 0, "", "", "  0.003********* 01-01-19** 00:05     2.00\n"},
-      {"1 1 90 2147483647 5 2", 0, "", "", "**************** 01-01-1990***:05     2.00\n"},
+      {"1 2147483647 -2147483648 2147483647 5 2", 0, "", "",
+       "**************** 01-**-19*****:05     2.00\n"},
       {"1 1 90 0 5,,", 0, "", "", "  0.003  365.003 01-01-1990 00:05     1.00\n"},
       {"1 1 90 0 5 /", 0, "", "", "  0.003  365.003 01-01-1990 00:05     1.00\n"},
       {"1 1 90 0 5", 0, "", "", ""},  // cut short by the end of the data
@@ -76,8 +75,7 @@ TEST(Run, EndingsOnTheSecondRecord) {
       {"1 1 90 0 5 1e50", 1, " Read error\n 1/ 1/ 90 0: 5 1.0\n",
        "a.tmp line 2: value 1 is beyond the range of its kind\n", ""},
       {"1 1 90 0 5 1" + digits, 1, "", "value 1 is beyond the range", ""},
-      {"1 1 90 0 5 NaN", 1, "", "a.tmp line 2: value 1 is not a number\n", ""},
-      {"1 1 90 0 5 \x01\xff\0\x7f"s, 1, "", "value 1 is not a number", ""},
+      {"1 1 90 0 5 \x01\xff\0\x7f"s, 1, "", "a.tmp line 2: value 1 is not a number\n", ""},
       {"1 1\0 90 0 5 2"s, 1, "", "a.tmp line 2: the day is not a whole number", ""},
       {"1 1 90 0 0*5 2", 1, "", "a.tmp line 2: a repeat count of zero stands before the minute",
        ""},
@@ -129,9 +127,7 @@ TEST(Run, Replies) {
       {"x\0y\n9\n"s, 3, "the name of the data file holds a NUL byte"},
       {std::string(40, 'a') + "\n9\n", 3, "the name of the data file is too long"},
       {"' x.y'\n9\n", 3, "the name of the data file is empty"},
-      {"nothere.all\n9\n", 4, "cannot open data file 'nothere.all.tmp': No such file or directory"},
       {"x.y\n/\n", 0, "", "x.y.tmp", "x", 124},
-      {"x.y\n,\n", 0, "", "x.y.tmp", "x", 124},
       {"x.y\n12\n", 0, "", "x.y.tmp", "x", 141},
       {"x.y\n-2147483648\n", 0, "", "x.y.tmp", "x", 34},
       {"x.y\r\n3\r\n", 0, "", "x.y.tmp", "x", 61},
@@ -164,16 +160,15 @@ TEST(Run, Replies) {
   }
 }
 
+// A full listing here, a full trace in e2e.sh.
 TEST(Run, FullDiskIsReportedAndFails) {
-  for (const char* full : {"x.jul", "x.gap"}) {
-    MemoryFiles fs;
-    fs.files["x.tmp"] = "1 1 90 0 0\n";
-    fs.full = full;
-    const Result r = run(fs, "x\n0\n");
-    EXPECT_EQ(r.status, app::kExitWriteFailed);
-    EXPECT_EQ(r.err, "vantrel: the "s + (full[2] == 'j' ? "listing" : "trace") +
-                         " file could not be written in full: No space left on device\n");
-  }
+  MemoryFiles fs;
+  fs.files["x.tmp"] = "1 1 90 0 0\n";
+  fs.full = "x.jul";
+  const Result r = run(fs, "x\n0\n");
+  EXPECT_EQ(r.status, app::kExitWriteFailed);
+  EXPECT_EQ(r.err,
+            "vantrel: the listing file could not be written in full: No space left on device\n");
 }
 
 }  // namespace
