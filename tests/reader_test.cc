@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "tests/support.h"
@@ -59,10 +58,9 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
       {"1 2 .5 5.\n", W, N, 0, 1, 2, 0.5f, 5},
       {"+1 -2 1e2 -2.5D-1\n", W, N, 0, 1, -2, 100, -0.25f},
       {"1 2 1E2 1d2\n", W, N, 0, 1, 2, 100, 100},
-      {"2147483647 -2147483648 0 -0\n", W, N, 0, 2147483647, -2147483648, 0.0f, -0.0f},
+      {"2147483647 -2147483648 +7 -0\n", W, N, 0, 2147483647, -2147483648, 7, -0.0f},
       {"1 2 3 4 5 6 7\n", W, N, 0, 1, 2, 3, 4},
       {"1 2 -.5 0000001.5\n", W, N, 0, 1, 2, -0.5f, 1.5f},
-      {"1 2 +7 -0\n", W, N, 0, 1, 2, 7, -0.0f},
       {"", E, N, 0, -7, -7, -7, -7},
       {"\n  \n", E, N, 0, -7, -7, -7, -7},
       {"1 2 3.5", E, N, 0, 1, 2, 3.5f, -7},
@@ -81,11 +79,9 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
       {"1 2 3.4028236e38 1\n", X, R, 2, 1, 2, -7, -7},
       {"1 -2*5 3 4\n", X, NaN, 1, 1, -7, -7, -7},  // a signed repeat count
       // Lines the quick paths may take, read as the general path reads them.
-      {"1 2 3.5" + std::string(57, ' ') + "4 9\n", W, N, 0, 1, 2, 3.5f, 4},
       {"1 2" + std::string(59, ' ') + "3.5 4\n", W, N, 0, 1, 2, 3.5f, 4},  // 3.5 over byte 64
       {"1,2 3 4.5 6\n", W, N, 0, 1, 2, 3, 4.5f},
       {"1 2 1e2/ 9\n", W, N, 0, 1, 2, 100, -7},
-      {"1 2 123456.78 4\n", W, N, 0, 1, 2, 123456.78f, 4},
       {"1 2 3355443.1 4\n", W, N, 0, 1, 2, 3355443.0f, 4},  // 25 bits: not the exact step
   };
   std::vector<Case> all(std::begin(cases), std::end(cases));
@@ -99,6 +95,13 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
   for (const char* t : {"+1.25", "05.25", "-05.25", "00.25", ".25", "-.25", "1.5", "1.250", "12",
                         "123456.78", "-99999.99", "1.25e1"})
     all.push_back({"1 2 "s + t + " 4\n", W, N, 0, 1, 2, std::strtof(t, nullptr), 4});
+  // Reals at the edges of single precision, and a tie (halfway from 1 to the next float)
+  // decided by a digit far past those kept, as glibc's correctly rounded strtof reads them.
+  const std::string tie = "1.000000059604644775390625", zeros(100, '0');
+  for (const std::string& t :
+       {"3.4028235e38"s, "3.4028235677973e38"s, "1.4e-45"s, "7.1e-46"s, "16777216.5"s,
+        "1.17549435e-38"s, tie + zeros + "1", "0.0" + zeros + "1e101"})
+    all.push_back({"1 2 " + t + " 4\n", W, N, 0, 1, 2, std::strtof(t.c_str(), nullptr), 4});
   for (const Case& c : all) {
     SCOPED_TRACE(c.input);
     MemorySource src(c.input);
@@ -171,21 +174,6 @@ TEST(Reader, CarriageReturnsAcrossBlocks) {
     Reader reader2(quoted, block);
     ASSERT_EQ(reader2.read({&item, 1}), Outcome::whole);
     EXPECT_EQ(std::string(field, 4), "x\ry\r");
-  }
-}
-
-// Reals at the edges of single precision, and a halfway case decided by a
-// digit far past those kept, against glibc's correctly rounded strtof.
-TEST(Reader, RealsRoundLikeStrtof) {
-  const std::string tie = "1.000000059604644775390625";  // halfway from 1 to the next float
-  const std::string zeros(100, '0');
-  const std::string texts[] = {"3.4028235e38",   "3.4028235677973e38", "1.4e-45",
-                               "7.1e-46",        "3355443.1",          "16777216.5",
-                               "1.17549435e-38", tie + zeros + "1",    "0.0" + zeros + "1e101"};
-  for (const std::string& t : texts) {
-    float got = 0.0f;
-    ASSERT_TRUE(support::parse_real(t, got)) << t;
-    EXPECT_EQ(bits(got), bits(std::strtof(t.c_str(), nullptr))) << t;
   }
 }
 
