@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,15 +14,11 @@ namespace {
 // The trace of records at the given times, with its closing when closed,
 // as "time state" points parted by commas.
 std::string trace_of(const std::vector<float>& times, bool closed) {
-  std::string out;
+  std::ostringstream out;  // times as %g shows them
   records::TracePoint p[4];
   auto put = [&](int n) {
-    for (int k = 0; k < n; ++k) {
-      char text[32];
-      std::snprintf(text, sizeof text, "%s%g %d", out.empty() ? "" : ", ",
-                    static_cast<double>(p[k].time), p[k].state);
-      out += text;
-    }
+    for (int k = 0; k < n; ++k)
+      out << (out.tellp() > 0 ? ", " : "") << p[k].time << ' ' << p[k].state;
   };
   std::int32_t gap = 1;
   float xold = 0.0f, x = 0.0f;
@@ -32,7 +28,7 @@ std::string trace_of(const std::vector<float>& times, bool closed) {
     xold = x;
   }
   if (closed) put(records::trace_close(x, xold, p));
-  return out;
+  return out.str();
 }
 
 float at(int month, int day, int year, int hour, int min) {
