@@ -46,10 +46,8 @@ std::string reference_field(float v, int w, int d) {
 
 // An integer field of width w with at least two digits, as printf shows it.
 std::string int_field(std::int32_t v, int w) {
-  char digits[16], field[32];
-  const auto u = static_cast<std::uint32_t>(v);
-  std::snprintf(digits, sizeof digits, "%s%02u", v < 0 ? "-" : "", v < 0 ? 0u - u : u);
-  const int n = std::snprintf(field, sizeof field, "%*s", w, digits);
+  char field[32];
+  const int n = std::snprintf(field, sizeof field, "%*.2d", w, v);
   return n > w ? std::string(static_cast<std::size_t>(w), '*') : field;
 }
 
