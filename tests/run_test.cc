@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "app/run_state.h"
 #include "tests/support.h"
@@ -18,27 +19,22 @@ struct Result {
   std::string out, err;
 };
 
-Result run_once(MemoryFiles& fs, const std::string& replies) {
-  textio::MemorySource in(replies);
-  textio::MemorySink out, err;
-  app::Console con(in, out, err);
-  const int status = app::run(con, fs);
-  return {status, out.text, err.text};
-}
-
-// Runs once with the data read whole, and checks that the same run with the
-// data handed over three bytes a read, which cuts tokens and line ends
-// across the reader's blocks, gives the same console, files and status.
+// Runs with the data read whole, and checks that the same run with the data
+// handed over three bytes a read, which cuts tokens and line ends across the
+// reader's blocks, gives the same console, files and status.
 Result run(MemoryFiles& fs, const std::string& replies) {
   MemoryFiles cut = fs;
   cut.step = 3;
-  Result r = run_once(fs, replies);
-  const Result same = run_once(cut, replies);
-  EXPECT_EQ(r.status, same.status);
-  EXPECT_EQ(r.out, same.out);
-  EXPECT_EQ(r.err, same.err);
-  EXPECT_EQ(fs.files, cut.files);
-  return r;
+  Result r[2];
+  for (int i = 0; i < 2; ++i) {
+    textio::MemorySource in(replies);
+    textio::MemorySink out, err;
+    app::Console con(in, out, err);
+    r[i] = {app::run(con, i == 0 ? fs : cut), out.text, err.text};
+  }
+  EXPECT_EQ(std::tie(r[0].status, r[0].out, r[0].err, fs.files),
+            std::tie(r[1].status, r[1].out, r[1].err, cut.files));
+  return r[0];
 }
 
 const std::string kBanner =
@@ -121,8 +117,7 @@ TEST(Run, Replies) {
       {"x.y\n13\n", 3, "13 values per record is more than the 12 that a record can hold"},
       {"x.y\n2147483647\n", 3, "2147483647 values per record is more than the 12"},
       {"'x'y\n9\n", 3, "the name of the data file is not a proper text"},
-      {",\n9\n", 3, "no name was given for the data file"},
-      {"/\n9\n", 3, "no name was given"},
+      {"/\n9\n", 3, "no name was given for the data file"},
       {"x\0y\n9\n"s, 3, "the name of the data file holds a NUL byte"},
       {std::string(40, 'a') + "\n9\n", 3, "the name of the data file is too long"},
       {"' x.y'\n9\n", 3, "the name of the data file is empty"},
