@@ -23,10 +23,9 @@ std::uint32_t bits(float v) {
   return std::bit_cast<std::uint32_t>(v);
 }
 
-// One read of two integers and two reals that start out as -7, the first
-// real as if kept as its text -7.00 by an earlier read: the outcome, the
-// fault and the item it names, what each item stands for afterwards, and
-// whether the first real is kept as its text (an item left alone keeps it).
+// One read of two integers and two reals that start out as -7, the first kept
+// as its text -7.00 by an earlier read: the outcome, the fault and its item,
+// what each item stands for, and whether the first is kept as its text.
 TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
   constexpr auto W = Outcome::whole, E = Outcome::end, X = Outcome::error;
   constexpr auto N = Fault::none, NaN = Fault::not_a_number, R = Fault::out_of_range;

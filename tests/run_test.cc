@@ -19,9 +19,8 @@ struct Result {
   std::string out, err;
 };
 
-// Runs with the data read whole, and checks that the same run with the data
-// handed over three bytes a read, which cuts tokens and line ends across the
-// reader's blocks, gives the same console, files and status.
+// Runs with the data read whole, and checks that the data handed over three
+// bytes a read (cutting tokens and line ends) changes nothing.
 Result run(MemoryFiles& fs, const std::string& replies) {
   MemoryFiles cut = fs;
   cut.step = 3;
@@ -72,7 +71,6 @@ TEST(Run, EndingsOnTheSecondRecord) {
        "a.tmp line 2: value 1 is beyond the range of its kind\n", ""},
       {"1 1 90 0 5 1" + digits, 1, "", "value 1 is beyond the range", ""},
       {"1 1 90 0 5 \x01\xff\0\x7f"s, 1, "", "a.tmp line 2: value 1 is not a number\n", ""},
-      {"1 1\0 90 0 5 2"s, 1, "", "a.tmp line 2: the day is not a whole number", ""},
       {"1 1 90 0 0*5 2", 1, "", "a.tmp line 2: a repeat count of zero stands before the minute",
        ""},
       {"1 0 90 0 0 2", 2, " HEY, -1.0 is less than 0.0  1/ 0/ 90 0: 0\n DATES OUT OF ORDER\n",

@@ -21,9 +21,8 @@
 
 namespace support {
 
-// Files held in a map; a sink writes straight into its file. Data files are
-// handed over step bytes a read (all at once when 0), as a pipe may cut
-// them, and the file named full fails every write, as on a full disk.
+// Files held in a map. Data files are handed over step bytes a read (all at
+// once when 0), as a pipe may cut them; the file named full fails every write.
 class MemoryFiles : public textio::FileSystem {
  public:
   std::map<std::string, std::string> files;
