@@ -116,7 +116,7 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
     EXPECT_EQ(got.b, c.b);
     EXPECT_EQ(bits(text != 0 ? textio::cents_value(text) : got.x), bits(c.x));
     EXPECT_EQ(bits(got.y), bits(c.y));
-    EXPECT_EQ(text != 0, c.kept || c.x == -7);
+    EXPECT_EQ(text != 0, c.kept || c.x == -7);  // -7: left alone, so still kept
   }
 }
 
