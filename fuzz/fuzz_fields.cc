@@ -1,8 +1,7 @@
-// Bytes into a record's listing line and free-form reals. The line, however
-// this build makes it, is the layout's fields side by side as printf shows
-// them (a value given as its text in cents form as printf shows the value
-// the text stands for), touching nothing past its end; a written real reads
-// back the same.
+// Bytes into a record's listing line and free-form reals. The line is the
+// layout's fields side by side as printf shows them (a value kept as its text
+// in cents form as printf shows the value the text stands for), touching
+// nothing past its end; a written real reads back the same.
 #include <algorithm>
 #include <bit>
 #include <cmath>
@@ -47,10 +46,8 @@ std::string reference_field(float v, int w, int d) {
 
 // An integer field of width w with at least two digits, as printf shows it.
 std::string int_field(std::int32_t v, int w) {
-  char digits[16], field[32];
-  const auto u = static_cast<std::uint32_t>(v);
-  std::snprintf(digits, sizeof digits, "%s%02u", v < 0 ? "-" : "", v < 0 ? 0u - u : u);
-  const int n = std::snprintf(field, sizeof field, "%*s", w, digits);
+  char field[32];
+  const int n = std::snprintf(field, sizeof field, "%*.2d", w, v);
   return n > w ? std::string(static_cast<std::size_t>(w), '*') : field;
 }
 
@@ -75,8 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0) return 0;
   const unsigned how = data[0];
   std::uint32_t words[19] = {};
-  const std::size_t count = std::min<std::size_t>((size - 1) / 4, 19);
-  std::memcpy(words, data + 1, count * 4);
+  std::memcpy(words, data + 1, std::min<std::size_t>((size - 1) / 4, 19) * 4);
 
   records::Observation o;
   std::int32_t* parts[] = {&o.month, &o.day, &o.year, &o.hour, &o.min};
@@ -86,30 +82,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     *parts[k] = how & (8u << k) ? w : w % 1200 - 100;
   }
   for (int k = 0; k < 12; ++k) o.val[k] = real_of(words[5 + k], how + static_cast<unsigned>(k));
+  for (int k = 0; how & 0x80 && k < records::kValuesPerLine; ++k) {
+    // The first line's values in cents form (-0.00 included), each its text
+    // as the reader keeps it, the float it stands for in the reference.
+    const std::uint32_t cents = (words[5 + k] >> 1) % 10'000'000;
+    char text[16];
+    const int len = std::snprintf(text, sizeof text, "%s%u.%02u", words[5 + k] & 1 ? "-" : "",
+                                  cents / 100, cents % 100);
+    if (len > 8) continue;
+    o.val[k] = std::strtof(text, nullptr);
+    o.val_text[k] = support::cents_text({text, static_cast<std::size_t>(len)});
+  }
   const records::Times t{real_of(words[17], how >> 1), real_of(words[18], how >> 2)};
   const int nval = static_cast<int>(how % 15) - 2;
-  std::string want = reference_line(o, t, nval);
-  if (how & 0x80) {
-    // The first line's values as the reader keeps them: whole numbers of
-    // cents of at most eight characters, each kept as its text in cents
-    // form, printf's text of its value with two decimals.
-    for (int k = 0; k < records::kValuesPerLine; ++k) {
-      const auto cents = static_cast<std::int32_t>(words[5 + k]) % 10'000'000;
-      char text[16];
-      const int len = std::snprintf(text, sizeof text, "%s%d.%02d", cents < 0 ? "-" : "",
-                                    std::abs(cents / 100), std::abs(cents % 100));
-      if (len > 8) continue;
-      o.val[k] = std::strtof(text, nullptr);
-    }
-    want = reference_line(o, t, nval);
-    for (int k = 0; k < records::kValuesPerLine; ++k) {
-      char text[16];
-      const int len = std::snprintf(text, sizeof text, "%.2f", static_cast<double>(o.val[k]));
-      if (!std::isfinite(o.val[k]) || len > 8 || std::strtof(text, nullptr) != o.val[k]) continue;
-      o.val_text[k] = support::cents_text({text, static_cast<std::size_t>(len)});
-      o.val[k] = std::numeric_limits<float>::quiet_NaN();
-    }
-  }
+  const std::string want = reference_line(o, t, nval);
+  for (int k = 0; k < records::kValuesPerLine; ++k)
+    if (o.val_text[k] != 0) o.val[k] = std::numeric_limits<float>::quiet_NaN();
   char got[records::kMaxListingChars + 2];
   std::memset(got, '#', sizeof got);
   const std::size_t len = records::format_listing(got + 1, o, t, nval);

@@ -1,10 +1,8 @@
-// Bytes read as lists of every kind of item until they run out. The reader
-// never crashes, hangs or reads past its input; its quick paths change
-// nothing (the bytes handed over one at a time, all through the general
-// path, give the same outcomes, faults, lines and values, bit for bit, a
-// real kept as its text standing for its value); a text kept is the one
-// printf writes for its value with two decimals; and every real is the one
-// glibc's correctly rounded strtof gives.
+// Bytes read as lists of every kind of item until they run out: the quick
+// paths change nothing (the bytes handed over one at a time, all through the
+// general path, give the same outcomes, faults, lines and values, bit for
+// bit); a text kept is printf's for its value with two decimals; every real
+// is the one glibc's correctly rounded strtof gives.
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -45,8 +43,7 @@ struct List {
     if (shape & 0x80) items[n++] = textio::Item::text_field(v.text[1], 32);
   }
 
-  // Each real kept as its text given its value instead, once the text is
-  // found to be its value as printf writes it with two decimals.
+  // Each real kept as its text given the value it stands for instead.
   void take_texts() {
     for (std::size_t i = 0; i < std::size(texts); ++i) {
       if (texts[i] == 0) continue;
@@ -63,8 +60,8 @@ struct List {
   }
 };
 
-// The text as one real: the reader and strtof must agree, on its value
-// when the reader takes it, and on refusing a plain decimal that overflows.
+// The text as one real: the reader and strtof agree on its value, or on
+// refusing a decimal that overflows.
 void check_real(std::string text) {
   float got = 0.0f;
   const bool ok = support::parse_real(text, got);
@@ -83,9 +80,8 @@ void check_real(std::string text) {
   }
 }
 
-// The decimal exactly halfway between a float and the next, and the same
-// with a 1 far past the digits the reader keeps: ties to even, and the
-// digits beyond deciding them.
+// The decimal exactly halfway between a float and the next (a tie to even),
+// and the same with a 1 far past the digits the reader keeps (no tie).
 void check_halfway(std::uint32_t u) {
   const float f = std::fabs(std::bit_cast<float>(u));
   if (!std::isfinite(f) || f == std::numeric_limits<float>::max()) return;

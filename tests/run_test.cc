@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "app/run_state.h"
 #include "tests/support.h"
@@ -18,27 +19,21 @@ struct Result {
   std::string out, err;
 };
 
-Result run_once(MemoryFiles& fs, const std::string& replies) {
-  textio::MemorySource in(replies);
-  textio::MemorySink out, err;
-  app::Console con(in, out, err);
-  const int status = app::run(con, fs);
-  return {status, out.text, err.text};
-}
-
-// Runs once with the data read whole, and checks that the same run with the
-// data handed over three bytes a read, which cuts tokens and line ends
-// across the reader's blocks, gives the same console, files and status.
+// Runs with the data read whole, and checks that the data handed over three
+// bytes a read (cutting tokens and line ends) changes nothing.
 Result run(MemoryFiles& fs, const std::string& replies) {
   MemoryFiles cut = fs;
   cut.step = 3;
-  Result r = run_once(fs, replies);
-  const Result same = run_once(cut, replies);
-  EXPECT_EQ(r.status, same.status);
-  EXPECT_EQ(r.out, same.out);
-  EXPECT_EQ(r.err, same.err);
-  EXPECT_EQ(fs.files, cut.files);
-  return r;
+  Result r[2];
+  for (int i = 0; i < 2; ++i) {
+    textio::MemorySource in(replies);
+    textio::MemorySink out, err;
+    app::Console con(in, out, err);
+    r[i] = {app::run(con, i == 0 ? fs : cut), out.text, err.text};
+  }
+  EXPECT_EQ(std::tie(r[0].status, r[0].out, r[0].err, fs.files),
+            std::tie(r[1].status, r[1].out, r[1].err, cut.files));
+  return r[0];
 }
 
 const std::string kBanner =
@@ -59,9 +54,8 @@ TEST(Run, EndingsOnTheSecondRecord) {
   const Case cases[] = {
       {"1 1 90 0 5 2\n", 0, "", "", "  0.003  365.003 01-01-1990 00:05     2.00\n"},
       {"1 1 90 0 5 0." + digits, 0, "", "", "  0.003  365.003 01-01-1990 00:05     0.33\n"},
-      {"1 2147483647 90 0 5 2", 0, "", "", "**************** 01-**-1990 00:05     2.00\n"},
-      {"1 1 -2147483648 0 5 2", 0, "", "", "  0.003********* 01-01-19** 00:05     2.00\n"},
-      {"1 1 90 2147483647 5 2", 0, "", "", "**************** 01-01-1990***:05     2.00\n"},
+      {"1 2147483647 -2147483648 2147483647 5 2", 0, "", "",
+       "**************** 01-**-19*****:05     2.00\n"},
       {"1 1 90 0 5,,", 0, "", "", "  0.003  365.003 01-01-1990 00:05     1.00\n"},
       {"1 1 90 0 5 /", 0, "", "", "  0.003  365.003 01-01-1990 00:05     1.00\n"},
       {"1 1 90 0 5", 0, "", "", ""},  // cut short by the end of the data
@@ -76,9 +70,7 @@ TEST(Run, EndingsOnTheSecondRecord) {
       {"1 1 90 0 5 1e50", 1, " Read error\n 1/ 1/ 90 0: 5 1.0\n",
        "a.tmp line 2: value 1 is beyond the range of its kind\n", ""},
       {"1 1 90 0 5 1" + digits, 1, "", "value 1 is beyond the range", ""},
-      {"1 1 90 0 5 NaN", 1, "", "a.tmp line 2: value 1 is not a number\n", ""},
-      {"1 1 90 0 5 \x01\xff\0\x7f"s, 1, "", "value 1 is not a number", ""},
-      {"1 1\0 90 0 5 2"s, 1, "", "a.tmp line 2: the day is not a whole number", ""},
+      {"1 1 90 0 5 \x01\xff\0\x7f"s, 1, "", "a.tmp line 2: value 1 is not a number\n", ""},
       {"1 1 90 0 0*5 2", 1, "", "a.tmp line 2: a repeat count of zero stands before the minute",
        ""},
       {"1 0 90 0 0 2", 2, " HEY, -1.0 is less than 0.0  1/ 0/ 90 0: 0\n DATES OUT OF ORDER\n",
@@ -122,19 +114,14 @@ TEST(Run, Replies) {
       {"x.y\n9999999999\n", 3, "the number of data values is beyond the 32-bit range"},
       {"x.y\n13\n", 3, "13 values per record is more than the 12 that a record can hold"},
       {"x.y\n2147483647\n", 3, "2147483647 values per record is more than the 12"},
-      {"'x.y\n", 3, "standard input ended before the name"},
       {"'x'y\n9\n", 3, "the name of the data file is not a proper text"},
-      {",\n9\n", 3, "no name was given for the data file"},
-      {"/\n9\n", 3, "no name was given"},
+      {"/\n9\n", 3, "no name was given for the data file"},
       {"x\0y\n9\n"s, 3, "the name of the data file holds a NUL byte"},
       {std::string(40, 'a') + "\n9\n", 3, "the name of the data file is too long"},
       {"' x.y'\n9\n", 3, "the name of the data file is empty"},
-      {"nothere.all\n9\n", 4, "cannot open data file 'nothere.all.tmp': No such file or directory"},
       {"x.y\n/\n", 0, "", "x.y.tmp", "x", 124},
-      {"x.y\n,\n", 0, "", "x.y.tmp", "x", 124},
       {"x.y\n12\n", 0, "", "x.y.tmp", "x", 141},
       {"x.y\n-2147483648\n", 0, "", "x.y.tmp", "x", 34},
-      {"x.y\r\n3\r\n", 0, "", "x.y.tmp", "x", 61},
       {"mervo90.all\n0\n", 0, "", "mervo90.all.tmp", "mervo90"},
       {"a.b.c\n0\n", 0, "", "a.b.c.tmp", "a"},
       {"'ab cd.e'\n0\n", 0, "", "ab.tmp", "ab.tm"},
@@ -164,16 +151,15 @@ TEST(Run, Replies) {
   }
 }
 
+// A full listing here, a full trace in e2e.sh.
 TEST(Run, FullDiskIsReportedAndFails) {
-  for (const char* full : {"x.jul", "x.gap"}) {
-    MemoryFiles fs;
-    fs.files["x.tmp"] = "1 1 90 0 0\n";
-    fs.full = full;
-    const Result r = run(fs, "x\n0\n");
-    EXPECT_EQ(r.status, app::kExitWriteFailed);
-    EXPECT_EQ(r.err, "vantrel: the "s + (full[2] == 'j' ? "listing" : "trace") +
-                         " file could not be written in full: No space left on device\n");
-  }
+  MemoryFiles fs;
+  fs.files["x.tmp"] = "1 1 90 0 0\n";
+  fs.full = "x.jul";
+  const Result r = run(fs, "x\n0\n");
+  EXPECT_EQ(r.status, app::kExitWriteFailed);
+  EXPECT_EQ(r.err,
+            "vantrel: the listing file could not be written in full: No space left on device\n");
 }
 
 }  // namespace

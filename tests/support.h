@@ -2,6 +2,7 @@
 // record builder, reading one real, and how a fuzz target stops.
 #pragma once
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -20,9 +21,8 @@
 
 namespace support {
 
-// Files held in a map; a sink writes straight into its file. Data files are
-// handed over step bytes a read (all at once when 0), as a pipe may cut
-// them, and the file named full fails every write, as on a full disk.
+// Files held in a map. Data files are handed over step bytes a read (all at
+// once when 0), as a pipe may cut them; the file named full fails every write.
 class MemoryFiles : public textio::FileSystem {
  public:
   std::map<std::string, std::string> files;
@@ -66,14 +66,8 @@ inline void check(bool ok, const char* what) {
 // A record dated month/day/year hour:min, with its first values.
 inline records::Observation record(int month, int day, int year, int hour, int min,
                                    std::initializer_list<float> values = {}) {
-  records::Observation o;
-  o.month = month;
-  o.day = day;
-  o.year = year;
-  o.hour = hour;
-  o.min = min;
-  int i = 0;
-  for (float v : values) o.val[i++] = v;
+  records::Observation o{month, day, year, hour, min};
+  std::copy(values.begin(), values.end(), o.val);
   return o;
 }
 

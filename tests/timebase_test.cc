@@ -17,7 +17,6 @@ TEST(Timebase, DayOfYearAndEpochDay) {
     float x, bigx;
   };
   const Case cases[] = {
-      {1, 1, 89, 0, 0, 0.0f, 0.0f},
       {1, 1, 90, 0, 0, 0.0f, 365.0f},
       {5, 12, 90, 8, 30, 131.35416f, 496.35416f},
       {12, 31, 90, 23, 59, 364.99933f, 729.9993f},
@@ -29,10 +28,8 @@ TEST(Timebase, DayOfYearAndEpochDay) {
       {1, 1, 97, 0, 0, 0.0f, 2922.0f},
       {7, 4, 99, 6, 45, 184.28125f, 3836.28125f},
       {1, 1, 90, 1, 0, 0.041666668f, 365.04166f},
-      {2, 29, 90, 0, 0, 59.0f, 424.0f},  // no leap day: the same as 1 March
-      {3, 1, 90, 0, 0, 59.0f, 424.0f},
+      {2, 29, 90, 0, 0, 59.0f, 424.0f},  // no leap day: 1 March's times
       {1, 0, 89, 0, 0, -1.0f, -1.0f},
-      {1, 1, 89, 0, 1, 0.00069444446f, 0.00069444446f},
       {10, 1, 91, 0, 0, 273.0f, 1003.0f},
       {11, 30, 91, 0, 0, 333.0f, 1063.0f},
       // The 32-bit ends: the integer steps wrap as two's complement does.

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -14,15 +14,11 @@ namespace {
 // The trace of records at the given times, with its closing when closed,
 // as "time state" points parted by commas.
 std::string trace_of(const std::vector<float>& times, bool closed) {
-  std::string out;
+  std::ostringstream out;  // times as %g shows them
   records::TracePoint p[4];
   auto put = [&](int n) {
-    for (int k = 0; k < n; ++k) {
-      char text[32];
-      std::snprintf(text, sizeof text, "%s%g %d", out.empty() ? "" : ", ",
-                    static_cast<double>(p[k].time), p[k].state);
-      out += text;
-    }
+    for (int k = 0; k < n; ++k)
+      out << (out.tellp() > 0 ? ", " : "") << p[k].time << ' ' << p[k].state;
   };
   std::int32_t gap = 1;
   float xold = 0.0f, x = 0.0f;
@@ -32,14 +28,7 @@ std::string trace_of(const std::vector<float>& times, bool closed) {
     xold = x;
   }
   if (closed) put(records::trace_close(x, xold, p));
-  return out;
-}
-
-// Hourly records from day `from` to day `to`, after those before.
-std::vector<float> hourly(int from, int to, std::vector<float> before = {}) {
-  for (int h = 0; h < (to - from) * 24; ++h) before.push_back(from + static_cast<float>(h) / 24);
-  before.push_back(static_cast<float>(to));
-  return before;
+  return out.str();
 }
 
 float at(int month, int day, int year, int hour, int min) {
@@ -53,14 +42,15 @@ TEST(Trace, StepLine) {
     const char* want;
   };
   const Case cases[] = {
-      {hourly(12, 100, hourly(10, 11)), true,
-       "0 0, 10 0, 10 1, 11 1, 11 0, 12 0, 12 1, 100 1, 100 0, 365 0"},
+      {{10, 10.04f, 10.08f, 12, 12.04f},
+       true,
+       "0 0, 10 0, 10 1, 10.08 1, 10.08 0, 12 0, 12 1, 12.04 1, 12.04 0, 365 0"},
       {{}, true, "0 1, 0 0, 365 0"},
       {{0}, false, "0 1"},
       {{-1}, false, "0 0, -1 0, -1 1"},
       {{5, 4}, false, "0 0, 5 0, 5 1"},  // a record before the one above it adds nothing
-      // Sixty minutes apart is covered, sixty-one a break.
-      {{0, at(1, 1, 90, 1, 0)}, false, "0 1"},
+      // Sixty minutes apart is covered (in floats a little over 1/24 day), sixty-one a break.
+      {{at(1, 1, 90, 3, 0), at(1, 1, 90, 4, 0)}, false, "0 0, 0.125 0, 0.125 1"},
       {{0, at(1, 1, 90, 1, 1)}, false, "0 1, 0 1, 0 0, 0.0423611 0, 0.0423611 1"},
       {{0, 200, at(12, 31, 90, 23, 17)},
        true,
