@@ -21,6 +21,7 @@
 #include <string>
 
 #include "records/field_edit.h"
+#include "tests/support.h"
 #include "textio/cents_text.h"
 #include "textio/freeform_reader.h"
 #include "textio/stream.h"
@@ -32,15 +33,6 @@ struct Tally {
   std::uint64_t kept = 0;  // by the reader as their texts
   std::uint64_t wrong = 0;
 };
-
-// The text right-justified in eight bytes after NULs, as a word.
-std::uint64_t text_word(const char* text, std::size_t len) {
-  char bytes[8] = {};
-  std::memcpy(bytes + 8 - len, text, len);
-  std::uint64_t w;
-  std::memcpy(&w, bytes, 8);
-  return w;
-}
 
 void report(Tally& t, const char* text, const char* what) {
   if (t.wrong++ < 10) std::printf("%s: %s\n", text, what);
@@ -61,7 +53,7 @@ void check_whole(Tally& t, bool neg, std::uint32_t whole) {
   for (const char* text : texts) {
     ++t.texts;
     const std::size_t len = std::strlen(text);
-    const std::uint64_t word = text_word(text, len);
+    const std::uint64_t word = support::cents_text({text, len});
     const float want = std::strtof(text, nullptr);
     const auto bits = [](float v) { return std::bit_cast<std::uint32_t>(v); };
     if (bits(textio::cents_value(word)) != bits(want)) report(t, text, "value from the text");

@@ -4,11 +4,11 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
 #include "records/field_edit.h"
 #include "records/listing.h"
+#include "tests/support.h"
 
 namespace {
 
@@ -57,9 +57,7 @@ void BM_ListingLineFromTexts(benchmark::State& state) {
   for (std::size_t k = 0; k < values.size(); ++k) {
     char text[16];
     const int len = std::snprintf(text, sizeof text, "%.2f", static_cast<double>(values[k]));
-    char bytes[8] = {};
-    std::memcpy(bytes + 8 - len, text, static_cast<std::size_t>(len));
-    std::memcpy(&texts[k], bytes, 8);
+    texts[k] = support::cents_text({text, static_cast<std::size_t>(len)});
   }
   records::Observation obs{3, 14, 90, 12, 30, {}, {}};
   char out[records::kMaxListingChars];

@@ -1,5 +1,6 @@
-// What the tests and the fuzz targets share: a file system in memory, a
-// record builder, reading one real, and how a fuzz target stops.
+// What the tests, the fuzz targets and the benchmarks share: a file system
+// in memory, a record builder, a text kept in cents form, reading one real,
+// and how a fuzz target stops.
 #pragma once
 
 #include <algorithm>
@@ -7,7 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -72,12 +72,13 @@ inline records::Observation record(int month, int day, int year, int hour, int m
 }
 
 // A real's text in cents form as the reader keeps it: right-justified in
-// eight bytes after NULs.
+// eight bytes after NULs, byte i in bits 8i to 8i + 7 (no more than eight
+// characters are taken).
 inline std::uint64_t cents_text(std::string_view text) {
-  char bytes[8] = {};
-  text.copy(bytes + 8 - text.size(), text.size());
-  std::uint64_t w;
-  std::memcpy(&w, bytes, 8);
+  const std::size_t n = std::min<std::size_t>(text.size(), 8);
+  std::uint64_t w = 0;
+  for (std::size_t i = 0; i < n; ++i)
+    w |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * (8 - n + i));
   return w;
 }
 
