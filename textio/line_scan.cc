@@ -6,7 +6,6 @@
 #include "textio/chars.h"
 #include "textio/decimal.h"
 #include "textio/digit_word.h"
-#include "textio/line_masks.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -18,6 +17,41 @@ namespace {
 
 // The lowest bit of each of a word's eight bytes.
 constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+
+// The classes of 64 bytes of a line's window, one bit a byte.
+struct Classes {
+  std::uint64_t other;   // neither a blank nor a number character
+  std::uint64_t number;  // a digit, point or sign
+  std::uint64_t sign;    // plus or minus
+};
+
+// Where the tokens of a 128-byte window start and end, one bit a byte, by
+// halves. A token is a run of number characters: it starts where one
+// follows something else and ends at the first byte after it. Runs
+// alternate, so the k-th end closes the k-th start; a run that reaches the
+// window's end has no end in it.
+struct Tokens {
+  std::uint64_t starts[2];
+  std::uint64_t ends[2];
+};
+
+inline Tokens find_tokens(const Classes& c0, const Classes& c1) {
+  const std::uint64_t after0 = c0.number << 1;
+  const std::uint64_t after1 = (c1.number << 1) | (c0.number >> 63);
+  return {{c0.number & ~after0, c1.number & ~after1}, {~c0.number & after0, ~c1.number & after1}};
+}
+
+// True when, up to last_end (below 128), the window at s holds only blanks
+// and number characters with signs only where a token starts, so that
+// blanks alone part the tokens, which all stand on this line; and the byte
+// at last_end ends a number.
+inline bool only_tokens(const char* s, const Classes& c0, const Classes& c1, const Tokens& t,
+                        unsigned last_end) {
+  const std::uint64_t in0 = last_end >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << last_end) - 1;
+  const std::uint64_t in1 = last_end > 64 ? (std::uint64_t{1} << (last_end - 64)) - 1 : 0;
+  return ((c0.other | (c0.sign & ~t.starts[0])) & in0) == 0 &&
+         ((c1.other | (c1.sign & ~t.starts[1])) & in1) == 0 && ends_number(s + last_end);
+}
 
 #if defined(__SSE2__)
 // Sixteen bytes at a time: a byte compare and a movemask make one bit a
