@@ -1,7 +1,9 @@
 // The terminal side of a run: replies in, progress lines out, error reports aside.
 #pragma once
 
+#include <string>
 #include <string_view>
+#include <utility>
 
 #include "textio/freeform_reader.h"
 #include "textio/output.h"
@@ -12,21 +14,37 @@ namespace app {
 // Standard input, output and error of a run.
 class Console {
  public:
-  // Reads replies from in, writes lines to out and error reports to err.
-  Console(textio::Source& in, textio::Sink& out, textio::Sink& err)
-      : replies(in), lines(out), err_(err) {}
+  // Reads replies from in, writes lines to out and error reports to err;
+  // label, when given, stands before every report (a batch's "FILE: ").
+  Console(textio::Source& in, textio::Sink& out, textio::Sink& err, std::string label = {})
+      : replies(in), lines(out), err_(err), label_(std::move(label)) {}
 
   // Free-form reader over standard input.
   textio::Reader replies;
   // Standard output, buffered; a closed pipe there does not stop the run.
   textio::Output lines;
 
-  // Writes "vantrel: " and message as one line on standard error, after what
-  // standard output holds so far.
+  // Writes "vantrel: ", the label and message as one line on standard error,
+  // after what standard output holds so far.
   void report(std::string_view message);
 
  private:
   textio::Sink& err_;
+  std::string label_;
+};
+
+// A sink that starts every line written through it with a label: a batch
+// sends a run's console lines to standard error this way, each naming its file.
+class LabelledSink : public textio::Sink {
+ public:
+  // Writes to sink, which must outlive this one.
+  LabelledSink(textio::Sink& sink, std::string label) : sink_(sink), label_(std::move(label)) {}
+  int write(const char* p, std::size_t n) override;
+
+ private:
+  textio::Sink& sink_;
+  std::string label_;
+  bool line_start_ = true;
 };
 
 }  // namespace app

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/naming.h"
 #include "records/observation.h"
 #include "textio/freeform_writer.h"
 
@@ -36,17 +35,13 @@ bool read_reply(Console& con, const textio::Item& item, const char* what) {
   return false;
 }
 
-void report_open(Console& con, int err, const char* what, const std::string& path) {
-  con.report(std::string("cannot open ") + what + " '" + path + "': " + std::strerror(err));
-}
-
 }  // namespace
 
-int start_dialogue(RunState& st, Console& con, textio::FileSystem& fs, OpenFiles& files) {
+int start_dialogue(RunState& st, Console& con, FileNames& names) {
   // The banner and the questions are the tool's own words, odd as "the name
   // of the datfile name" reads: scripts and users' notes wait for these exact
   // lines. Kept as they are on purpose.
-  say(con, "vantrel version 0.99");
+  say(con, "vantrel version " + std::string(kVersion));
   say(con, "Enter the name of the datfile name, e.g. mervo90.all");
   if (!read_reply(con, textio::Item::text_field(st.root, kNameLength), "the name of the data file"))
     return kExitDialogue;
@@ -54,7 +49,6 @@ int start_dialogue(RunState& st, Console& con, textio::FileSystem& fs, OpenFiles
   if (!read_reply(con, textio::Item::integer_field(st.nval), "the number of data values"))
     return kExitDialogue;
 
-  FileNames names;
   std::string refused = derive_names(st, names);
   if (!refused.empty()) {
     con.report(refused);
@@ -64,23 +58,6 @@ int start_dialogue(RunState& st, Console& con, textio::FileSystem& fs, OpenFiles
     con.report(std::to_string(st.nval) + " values per record is more than the " +
                std::to_string(records::kMaxValues) + " that a record can hold");
     return kExitDialogue;
-  }
-
-  int err = 0;
-  files.data = fs.open_read(names.data, err);
-  if (files.data == nullptr) {
-    report_open(con, err, "data file", names.data);
-    return kExitOpenFailed;
-  }
-  files.listing = fs.open_write(names.listing, err);
-  if (files.listing == nullptr) {
-    report_open(con, err, "listing file", names.listing);
-    return kExitOpenFailed;
-  }
-  files.trace = fs.open_write(names.trace, err);
-  if (files.trace == nullptr) {
-    report_open(con, err, "trace file", names.trace);
-    return kExitOpenFailed;
   }
   return kExitOk;
 }

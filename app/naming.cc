@@ -46,4 +46,13 @@ std::string derive_names(RunState& st, FileNames& names) {
   return {};
 }
 
+FileNames names_for_file(const std::string& path, const std::string& out_dir) {
+  const std::size_t slash = path.rfind('/');
+  const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
+  std::string dir = out_dir.empty() ? path.substr(0, base) : out_dir;
+  if (!dir.empty() && dir.back() != '/') dir += '/';
+  const std::string stem = dir + path.substr(base, path.find('.', base) - base);
+  return {path, stem + ".jul", stem + ".gap"};
+}
+
 }  // namespace app

@@ -1,5 +1,5 @@
 // File naming: the data file's name and the stem of the two output names,
-// derived from the first reply.
+// derived from the first reply or from a path on the command line.
 #pragma once
 
 #include <string>
@@ -18,5 +18,11 @@ struct FileNames {
 // Sets rootl, namel and name from root and fills names; returns an empty
 // string, or why the reply cannot name a data file.
 std::string derive_names(RunState& st, FileNames& names);
+
+// The names of a run on the data file at path, of any length and in any
+// folder: the outputs are named from its base name up to the first ".", as
+// the dialogue names them from its reply, and go into out_dir, or beside the
+// data file when out_dir is empty.
+FileNames names_for_file(const std::string& path, const std::string& out_dir);
 
 }  // namespace app

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string>
 
@@ -41,13 +42,14 @@ std::string field_name(std::size_t item) {
   return "value " + std::to_string(item - 4);
 }
 
-// Why the reader refused the record, for the error report.
-std::string read_fault(const textio::Reader& r, const std::string& data_name) {
-  std::string where = data_name + " line " + std::to_string(r.line()) + ": ";
+// Why the reader refused the record, for the error report; file is the data
+// file's name and a blank, or nothing where the console's label names it.
+std::string read_fault(const textio::Reader& r, const std::string& file) {
+  std::string where = file + "line " + std::to_string(r.line()) + ": ";
   std::string what = field_name(r.fault_item());
   switch (r.fault()) {
     case textio::Fault::io:
-      return data_name + " could not be read: " + std::strerror(r.io_error());
+      return file + "could not be read: " + std::strerror(r.io_error());
     case textio::Fault::out_of_range:
       return where + what + " is beyond the range of its kind";
     case textio::Fault::bad_repeat:
@@ -75,6 +77,31 @@ std::size_t record_items(records::Observation& r, std::int32_t nval, textio::Ite
   return 5 + static_cast<std::size_t>(n);
 }
 
+// The files of a run, open once they all could be.
+struct OpenFiles {
+  std::unique_ptr<textio::Source> data;   // read
+  std::unique_ptr<textio::Sink> listing;  // written, ".jul"
+  std::unique_ptr<textio::Sink> trace;    // written, ".gap"
+};
+
+// Opens the data file, the listing and the trace, in that order, so that a
+// missing data file touches no output; returns kExitOk, or kExitOpenFailed
+// after reporting the file that could not be opened.
+int open_files(const FileNames& names, Console& con, textio::FileSystem& fs, OpenFiles& files) {
+  int err = 0;
+  auto refused = [&](const char* what, const std::string& path) {
+    con.report(std::string("cannot open ") + what + " '" + path + "': " + std::strerror(err));
+    return kExitOpenFailed;
+  };
+  files.data = fs.open_read(names.data, err);
+  if (files.data == nullptr) return refused("data file", names.data);
+  files.listing = fs.open_write(names.listing, err);
+  if (files.listing == nullptr) return refused("listing file", names.listing);
+  files.trace = fs.open_write(names.trace, err);
+  if (files.trace == nullptr) return refused("trace file", names.trace);
+  return kExitOk;
+}
+
 // Closes an output file; returns false after reporting a failure.
 bool close_output(textio::Output& out, Console& con, const char* what) {
   int e = out.close();
@@ -83,30 +110,20 @@ bool close_output(textio::Output& out, Console& con, const char* what) {
   return false;
 }
 
-}  // namespace
-
-int run(Console& con, textio::FileSystem& fs) {
-  RunState st;
-  OpenFiles files;
-  int status = start_dialogue(st, con, fs, files);
-  if (status != kExitOk) {
-    con.lines.flush();
-    return status;
-  }
-  const std::string_view padded(st.name, kNameLength);
-  const std::string data_name(padded.substr(0, padded.find_last_not_of(' ') + 1));
-  textio::Output listing(*files.listing);
-  textio::Output trace(*files.trace);
-
+// The record loop and its endings over open files; file names the data file
+// in reports (its name and a blank, or nothing). Counts the records listed.
+int record_loop(RunState& st, OpenFiles& files, Console& con, const std::string& file,
+                std::uint64_t& records) {
   st.xold = 0.0f;
   st.gap = 1;
-  announce(st, con);
-
+  textio::Output listing(*files.listing);
+  textio::Output trace(*files.trace);
   textio::Reader data(*files.data);
   records::Observation& r = st.obs;
   textio::Item item_list[5 + records::kMaxValues];
   const std::span<const textio::Item> items(item_list, record_items(r, st.nval, item_list));
   records::TracePoint points[4];
+  int status = kExitOk;
   for (;;) {
     textio::Outcome o = data.read(items);
     if (o == textio::Outcome::end) {
@@ -117,9 +134,9 @@ int run(Console& con, textio::FileSystem& fs) {
       FreeLine(con.lines).text("Read error").finish();
       write_record_line(st, con.lines);
       if (o == textio::Outcome::error) {
-        con.report(read_fault(data, data_name));
+        con.report(read_fault(data, file));
       } else {
-        con.report(data_name + " line " + std::to_string(data.record_line()) + ": month " +
+        con.report(file + "line " + std::to_string(data.record_line()) + ": month " +
                    std::to_string(r.month) +
                    " is not 1 to 12, so the record has no place in the year");
       }
@@ -150,13 +167,14 @@ int run(Console& con, textio::FileSystem& fs) {
           .finish();
       FreeLine(con.lines).text("DATES OUT OF ORDER").finish();
       // Said on standard error as well, where scripts look, with the place.
-      con.report(data_name + " line " + std::to_string(data.record_line()) +
+      con.report(file + "line " + std::to_string(data.record_line()) +
                  ": the record is dated before the one above it");
       status = kExitOutOfOrder;
       break;
     }
     char* p = listing.reserve(records::kMaxListingChars);
     listing.commit(p + records::format_listing(p, r, t, st.nval));
+    ++records;
     st.xold = st.x;
     // A full disk: stop here rather than read the rest of the file for nothing.
     if (listing.error() != 0 || trace.error() != 0) break;
@@ -167,8 +185,34 @@ int run(Console& con, textio::FileSystem& fs) {
   bool listing_ok = close_output(listing, con, "listing file");
   bool trace_ok = close_output(trace, con, "trace file");
   if (!listing_ok || !trace_ok) status = kExitWriteFailed;
+  return status;
+}
+
+}  // namespace
+
+int run(Console& con, textio::FileSystem& fs) {
+  RunState st;
+  FileNames names;
+  OpenFiles files;
+  int status = start_dialogue(st, con, names);
+  if (status == kExitOk) status = open_files(names, con, fs, files);
+  if (status == kExitOk) {
+    announce(st, con);
+    std::uint64_t records = 0;
+    status = record_loop(st, files, con, names.data + " ", records);
+  }
   con.lines.flush();
   return status;
+}
+
+FileRun run_file(const FileNames& names, std::int32_t nval, Console& con, textio::FileSystem& fs) {
+  RunState st;
+  st.nval = nval;
+  OpenFiles files;
+  FileRun done{open_files(names, con, fs, files), 0};
+  if (done.status == kExitOk) done.status = record_loop(st, files, con, "", done.records);
+  con.lines.flush();
+  return done;
 }
 
 }  // namespace app

@@ -3,10 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "records/observation.h"
 
 namespace app {
+
+// The tool's version, as the banner and --version give it.
+constexpr std::string_view kVersion = "0.99";
 
 // Length of the name fields root and name.
 constexpr int kNameLength = 32;

@@ -1,0 +1,187 @@
+#include "app/batch.h"
+
+#include <sched.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "app/console.h"
+#include "app/naming.h"
+#include "app/progress.h"
+#include "app/run.h"
+#include "app/run_state.h"
+#include "textio/files.h"
+
+namespace app {
+
+namespace {
+
+// One data file of the batch.
+struct Job {
+  FileNames names;
+  std::uint64_t bytes;  // its size, for the time left
+};
+
+// Where a path leads: its folder's device and inode and its name, so that
+// two spellings of one place ("a/x", "./a/x", a link to a) compare equal. A
+// folder that does not exist is taken by its spelling: the run will fail
+// there without writing anything.
+std::string place_of(const std::string& path) {
+  const std::size_t slash = path.rfind('/');
+  const std::string dir = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  struct stat st {};
+  if (::stat(dir.c_str(), &st) != 0) return "?" + path;
+  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + "/" + name;
+}
+
+std::string quoted(const std::string& s) {
+  return "'" + s + "'";
+}
+
+// Names every run's files and checks the batch as a whole before any run
+// starts: no two runs may write one output, and no output may overwrite a
+// data file of the batch. Returns why the batch is refused, or nothing.
+std::string plan(const Options& opts, std::vector<Job>& jobs) {
+  struct stat st {};
+  if (!opts.output_dir.empty()) {
+    if (::stat(opts.output_dir.c_str(), &st) != 0)
+      return "output folder " + quoted(opts.output_dir) + ": " + std::strerror(errno);
+    if (!S_ISDIR(st.st_mode))
+      return "output folder " + quoted(opts.output_dir) + " is not a folder";
+  }
+  std::map<std::pair<dev_t, ino_t>, std::size_t> data;  // the data files that exist
+  for (std::size_t i = 0; i < opts.files.size(); ++i) {
+    Job job{names_for_file(opts.files[i], opts.output_dir), 0};
+    if (::stat(opts.files[i].c_str(), &st) == 0) {
+      data.emplace(std::pair(st.st_dev, st.st_ino), i);
+      if (S_ISREG(st.st_mode)) job.bytes = static_cast<std::uint64_t>(st.st_size);
+    }
+    jobs.push_back(std::move(job));
+  }
+  // A listing and its trace share folder and stem, so the listings tell
+  // every clash.
+  std::map<std::string, std::size_t> listings;
+  for (std::size_t i = 0; i < jobs.size(); ++i) {
+    const FileNames& n = jobs[i].names;
+    const auto [first, fresh] = listings.emplace(place_of(n.listing), i);
+    if (!fresh)
+      return quoted(opts.files[first->second]) + " and " + quoted(opts.files[i]) +
+             " would both write " + n.listing + " and " + n.trace;
+    for (const std::string* out : {&n.listing, &n.trace}) {
+      if (::stat(out->c_str(), &st) != 0) continue;
+      const auto in = data.find(std::pair(st.st_dev, st.st_ino));
+      if (in != data.end())
+        return "the output " + *out + " of " + quoted(opts.files[i]) +
+               " would overwrite the data file " + quoted(opts.files[in->second]);
+    }
+  }
+  return {};
+}
+
+// The processors this process may run on.
+unsigned processors() {
+  cpu_set_t set;
+  if (::sched_getaffinity(0, sizeof set, &set) == 0) return std::max(1, CPU_COUNT(&set));
+  return std::max(1u, std::thread::hardware_concurrency());
+}
+
+}  // namespace
+
+int run_batch(const Options& opts, textio::Sink& err, bool progress) {
+  std::vector<Job> jobs;
+  const std::string refused = plan(opts, jobs);
+  if (!refused.empty()) {
+    const std::string line = "vantrel: " + refused + "\n";
+    (void)err.write(line.data(), line.size());
+    return kExitDialogue;
+  }
+
+  // Workers take the files in turn; each run's console lines and reports
+  // are kept with it, labelled with its file, and handed to this thread,
+  // which alone writes standard error, so that one run's lines stay together
+  // and the status line can step aside for them.
+  std::mutex m;
+  std::condition_variable finished;
+  Tally tally;
+  std::string reports;
+  int status = kExitOk;
+  std::atomic<std::size_t> next{0};
+  textio::DiskFileSystem fs;
+  auto work = [&] {
+    for (std::size_t i = next++; i < jobs.size(); i = next++) {
+      const std::string& file = jobs[i].names.data;
+      textio::MemorySink log;
+      LabelledSink lines(log, "vantrel: " + file + ":");
+      textio::MemorySource no_replies({});
+      Console con(no_replies, lines, log, file + ": ");
+      const FileRun r = run_file(jobs[i].names, opts.nval, con, fs);
+      const std::lock_guard lock(m);
+      ++tally.done;
+      tally.failed += r.status != kExitOk ? 1 : 0;
+      tally.records += r.records;
+      tally.bytes += jobs[i].bytes;
+      status = std::max(status, r.status);
+      reports += log.text;
+      finished.notify_one();
+    }
+  };
+  const unsigned n = std::min<std::size_t>(opts.jobs != 0 ? opts.jobs : processors(), jobs.size());
+  std::vector<std::thread> workers;
+  for (unsigned k = 0; k < n; ++k) workers.emplace_back(work);
+
+  // The status line waits half a second, so that a short batch does not
+  // flicker, and is then redrawn five times a second.
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point start = Clock::now();
+  std::uint64_t bytes = 0;
+  for (const Job& j : jobs) bytes += j.bytes;
+  Progress line(err, jobs.size(), bytes);
+  for (bool done = false; !done;) {
+    std::unique_lock lock(m);
+    finished.wait_for(lock, std::chrono::milliseconds(200),
+                      [&] { return !reports.empty() || tally.done == jobs.size(); });
+    const std::string out = std::exchange(reports, {});
+    const Tally now = tally;
+    lock.unlock();
+    done = now.done == jobs.size();
+    if (!out.empty() || done) {
+      line.clear();
+      (void)err.write(out.data(), out.size());
+    }
+    const std::chrono::duration<double> seconds = Clock::now() - start;
+    if (progress && !done && seconds.count() >= 0.5) line.show(now, seconds.count());
+  }
+  for (std::thread& w : workers) w.join();
+  return status;
+}
+
+int run_command_line(int argc, char* argv[], textio::Sink& out, textio::Sink& err) {
+  Options opts;
+  const std::string refused = parse_command_line(argc, argv, opts);
+  if (!refused.empty()) {
+    const std::string line = "vantrel: " + refused + " (vantrel --help tells more)\n";
+    (void)err.write(line.data(), line.size());
+    return kExitDialogue;
+  }
+  if (opts.help || opts.version) {
+    const std::string text =
+        opts.help ? std::string(kUsage) : "vantrel " + std::string(kVersion) + "\n";
+    return out.write(text.data(), text.size()) == 0 ? kExitOk : kExitWriteFailed;
+  }
+  return run_batch(opts, err, opts.files.size() > 1 && ::isatty(2) == 1);
+}
+
+}  // namespace app

@@ -1,0 +1,20 @@
+// A batch: the data files of the command line, each a run of its own, a few
+// at once, checked first so that no run can overwrite another's outputs or a
+// data file.
+#pragma once
+
+#include "app/command_line.h"
+#include "textio/stream.h"
+
+namespace app {
+
+// Runs the files of opts; reports go to err, and a status line too when
+// progress is set. Returns the highest exit status of a run, or kExitDialogue
+// when the batch is refused before any file is touched.
+int run_batch(const Options& opts, textio::Sink& err, bool progress);
+
+// The tool started with arguments: prints the usage or the version on out,
+// or runs the batch; refusals go to err. Returns the exit status.
+int run_command_line(int argc, char* argv[], textio::Sink& out, textio::Sink& err);
+
+}  // namespace app
