@@ -18,11 +18,8 @@
 #include <vector>
 
 #include "app/console.h"
-#include "app/naming.h"
 #include "app/progress.h"
-#include "app/run.h"
 #include "app/run_state.h"
-#include "textio/files.h"
 
 namespace app {
 
@@ -100,6 +97,19 @@ unsigned processors() {
 
 }  // namespace
 
+FileRun run_batch_file(const FileNames& names, std::int32_t nval, textio::FileSystem& fs,
+                       std::string& log) {
+  // Console lines (a bad record, dates out of order) go where the reports
+  // go, labelled with the file: standard output stays the caller's.
+  textio::MemorySink sink;
+  LabelledSink lines(sink, "vantrel: " + names.data + ":");
+  textio::MemorySource no_replies({});
+  Console con(no_replies, lines, sink, names.data + ": ");
+  const FileRun r = run_file(names, nval, con, fs);
+  log += sink.text;
+  return r;
+}
+
 int run_batch(const Options& opts, textio::Sink& err, bool progress) {
   std::vector<Job> jobs;
   const std::string refused = plan(opts, jobs);
@@ -122,19 +132,15 @@ int run_batch(const Options& opts, textio::Sink& err, bool progress) {
   textio::DiskFileSystem fs;
   auto work = [&] {
     for (std::size_t i = next++; i < jobs.size(); i = next++) {
-      const std::string& file = jobs[i].names.data;
-      textio::MemorySink log;
-      LabelledSink lines(log, "vantrel: " + file + ":");
-      textio::MemorySource no_replies({});
-      Console con(no_replies, lines, log, file + ": ");
-      const FileRun r = run_file(jobs[i].names, opts.nval, con, fs);
+      std::string log;
+      const FileRun r = run_batch_file(jobs[i].names, opts.nval, fs, log);
       const std::lock_guard lock(m);
       ++tally.done;
       tally.failed += r.status != kExitOk ? 1 : 0;
       tally.records += r.records;
       tally.bytes += jobs[i].bytes;
       status = std::max(status, r.status);
-      reports += log.text;
+      reports += log;
       finished.notify_one();
     }
   };

@@ -3,7 +3,13 @@
 // data file.
 #pragma once
 
+#include <cstdint>
+#include <string>
+
 #include "app/command_line.h"
+#include "app/naming.h"
+#include "app/run.h"
+#include "textio/files.h"
 #include "textio/stream.h"
 
 namespace app {
@@ -12,6 +18,11 @@ namespace app {
 // progress is set. Returns the highest exit status of a run, or kExitDialogue
 // when the batch is refused before any file is touched.
 int run_batch(const Options& opts, textio::Sink& err, bool progress);
+
+// Runs one data file of a batch, with nval values a record; appends its
+// console lines and reports to log, each line starting "vantrel: FILE: ".
+FileRun run_batch_file(const FileNames& names, std::int32_t nval, textio::FileSystem& fs,
+                       std::string& log);
 
 // The tool started with arguments: prints the usage or the version on out,
 // or runs the batch; refusals go to err. Returns the exit status.

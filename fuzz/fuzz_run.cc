@@ -1,11 +1,15 @@
 // A whole run in memory on the replies, a NUL byte, then the data file. Every
 // run: cut reads (a few bytes at a time) change nothing; every record's
 // listing lines have one shape of the layout's widths; the trace is a step line.
+// And the command line's run of the data, with a count of its size modulo 13,
+// writes what the dialogue writes given the same file and count, ends as it
+// does, and says nothing but reports that name the file, only on failure.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "app/batch.h"
 #include "app/console.h"
 #include "app/run.h"
 #include "app/run_state.h"
@@ -51,6 +55,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   check(again.status == run.status && again.out.text == run.out.text &&
             again.err.text == run.err.text && again.fs.files == run.fs.files,
         "cut reads change nothing");
+
+  const int nval = static_cast<int>(size % 13);
+  const Run dialogue("st90.all\n" + std::to_string(nval) + "\n", body, 0);
+  support::MemoryFiles fs;
+  fs.files["in/st90.all.tmp"] = body;
+  std::string log;
+  const int status =
+      app::run_batch_file(app::names_for_file("in/st90.all.tmp", "out"), nval, fs, log).status;
+  check(status == dialogue.status && fs.files["out/st90.jul"] == dialogue.output(".jul") &&
+            fs.files["out/st90.gap"] == dialogue.output(".gap"),
+        "the command line writes and ends as the dialogue does");
+  std::string_view lines = log;
+  check(lines.empty() == (status == app::kExitOk), "a failed file is reported, a clean one is not");
+  for (std::size_t n = 0; !lines.empty(); lines.remove_prefix(n + 1)) {
+    n = lines.find('\n');
+    check(n != std::string_view::npos && lines.starts_with("vantrel: in/st90.all.tmp: "),
+          "each report is a line that names its file");
+  }
+
   if (run.status == app::kExitDialogue || run.status == app::kExitOpenFailed) return 0;
 
   // Every record has the same count of values: a first line of 33 + 9k

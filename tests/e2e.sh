@@ -50,6 +50,46 @@ same g.gap "$(printf ' 0.0 0\n 31.0 0\n 31.0 1\n 58.958332 1\n 58.958332 0\n 365
 printf '1 1 90 0 0\n1 1 90 0 x\n' > m.a.tmp && run 'm.a\n0\n' '>&- 2>&-'; [ $? = 1 ] || fail "closed streams: status"
 same m.jul "  0.000  365.000 01-01-1990 00:00" && same m.gap " 0.0 1"
 
+# The command line. The sample, byte for byte, from another folder; then a
+# table of command lines, each run in a fresh copy of one folder: its status,
+# standard error (joined by |), and the files it leaves beside the fixture's.
+# Standard output stays empty but for --help and --version.
+[ "$($tool --version)" = "vantrel 0.99" ] || fail "--version"
+for o in '-n, --values=N' '-o, --output-dir=DIR' '-j, --jobs=N' '-h, --help' '-V, --version'; do
+  $tool --help | grep -qF -- "$o" || fail "--help does not name $o"
+done
+mkdir cl cl/out && (cd cl && eval "$tool -n 9 -o out ../station90.all.tmp") || fail "sample: command line"
+cmp -s cl/out/station90.jul "$examples/station90.jul" && cmp -s cl/out/station90.gap "$examples/station90.gap" ||
+  fail "sample: the command line's outputs differ from the dialogue's"
+mkdir fx fx/a fx/b && cd fx || exit 1
+printf '1 1 90 0 0 1\n' | tee a/st.all.tmp b/st.all.tmp b/c.d x.jul > full.tmp && ln -s /dev/full full.gap
+printf '1 1 90 0 0 1\n1 1 90 0 5 x\n' > bad.tmp && printf '1 2 90 0 0 1\n1 1 90 0 5 1\n' > late.tmp
+cd .. && (cd fx && find . -type f) | LC_ALL=C sort > fixture
+cli() {
+  rm -rf row && cp -R fx row && cd row && eval "$tool $2" > ../stdout 2> ../stderr
+  got=$? && left=$(find . -type f | LC_ALL=C sort | LC_ALL=C comm -13 ../fixture - | tr '\n' ' ') && cd ..
+  [ "$got" = "$1" ] && [ "$left" = "$3" ] && [ ! -s stdout ] && [ "$(tr '\n' '|' < stderr)" = "$4" ] ||
+    fail "vantrel $2: status $got, left '$left', stderr $(cat stderr)"
+}
+try="(vantrel --help tells more)|"
+cli 3 '--bogus a/st.all.tmp' '' "vantrel: unknown option '--bogus' $try"
+cli 3 'a/st.all.tmp' '' "vantrel: the number of values per record is needed: -n N (--values=N) $try"
+cli 3 '-n nine a/st.all.tmp' '' "vantrel: -n (--values) takes a whole number from 0 to 12, not 'nine' $try"
+cli 3 '--values=13 a/st.all.tmp' '' "vantrel: -n (--values) takes a whole number from 0 to 12, not '13' $try"
+cli 3 'a/st.all.tmp -n' '' "vantrel: -n (--values) needs a value $try"
+cli 3 '-n 1 -j 0 a/st.all.tmp' '' "vantrel: -j (--jobs) takes a whole number of at least 1, not '0' $try"
+cli 3 '-n 1' '' "vantrel: no data file was named $try"
+cli 3 '-n 1 -o nowhere a/st.all.tmp' '' "vantrel: output folder 'nowhere': No such file or directory|"
+cli 3 '-n 1 -o x.jul a/st.all.tmp' '' "vantrel: output folder 'x.jul' is not a folder|"
+cli 3 '-n 1 -o . a/st.all.tmp b/st.all.tmp' '' "vantrel: 'a/st.all.tmp' and 'b/st.all.tmp' would both write ./st.jul and ./st.gap|"
+cli 3 '-n 1 a/st.all.tmp ./a/st.all.tmp' '' "vantrel: 'a/st.all.tmp' and './a/st.all.tmp' would both write ./a/st.jul and ./a/st.gap|"
+cli 3 '-n 1 x.jul' '' "vantrel: the output x.jul of 'x.jul' would overwrite the data file 'x.jul'|"
+cli 0 '-n 1 a/st.all.tmp' './a/st.gap ./a/st.jul ' ''
+cli 0 'a/st.all.tmp --values 1 -j 3 --output-dir=a b/c.d' './a/c.gap ./a/c.jul ./a/st.gap ./a/st.jul ' ''
+cli 2 '-n 1 late.tmp' './late.gap ./late.jul ' "vantrel: late.tmp: HEY, 0.0034722222 is less than 1.0  1/ 1/ 90 0: 5|vantrel: late.tmp: DATES OUT OF ORDER|vantrel: late.tmp: line 2: the record is dated before the one above it|"
+cli 4 '-j 1 -n 1 bad.tmp gone.tmp b/c.d' './b/c.gap ./b/c.jul ./bad.gap ./bad.jul ' "vantrel: bad.tmp: Read error|vantrel: bad.tmp: 1/ 1/ 90 0: 5 1.0|vantrel: bad.tmp: line 2: value 1 is not a number|vantrel: gone.tmp: cannot open data file 'gone.tmp': No such file or directory|"
+cli 5 '-j1 -n1 full.tmp a' './full.jul ' "vantrel: full.tmp: the trace file could not be written in full: No space left on device|vantrel: a: cannot open data file 'a': Is a directory|"
+
 # Lines of any length in fixed memory: 256 MiB of blanks and 64 MiB of
 # commas (a record of empty values: the one above, again) under 64 MiB.
 if [ -z "$no_limit" ]; then
@@ -76,4 +116,14 @@ echo s >&3; wait_for 'e.g. 9' || fail "terminal: no second question"
 echo 0 >&3; exec 3>&-
 wait $tty || fail "terminal: status $?"
 same s.jul "  0.000  365.000 01-01-1990 00:00"
+
+# A batch at a terminal shows its status line while a file is still being
+# read (here a pipe that waits for the test), and takes it off at the end.
+mkfifo p.tmp && rm -f b.jul
+script -qfec "$tool -n 0 b.c.tmp p.tmp" screen < /dev/null > /dev/null & tty=$!
+wait_for '1/2 files, 0 failed' || fail "terminal: no status line"
+cat b.c.tmp > p.tmp
+wait $tty || fail "batch at a terminal: status $?"
+case $(grep -a 'files, 0 failed' screen | tail -n 1) in *"$(printf '\r\033[K')") ;;
+  *) fail "terminal: the status line is left on the screen" ;; esac
 exit $failed
