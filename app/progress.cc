@@ -1,5 +1,6 @@
 #include "app/progress.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace app {
@@ -8,7 +9,7 @@ namespace {
 
 // "45 s", "12 min 5 s", "3 h 20 min".
 std::string duration(double seconds) {
-  const auto s = static_cast<unsigned long long>(seconds + 0.5);
+  const auto s = static_cast<unsigned long long>(std::llround(seconds));
   char text[48];
   if (s < 60) {
     std::snprintf(text, sizeof text, "%llu s", s);
