@@ -42,7 +42,8 @@ dialogue_runs() {
   for f in t*.all.tmp; do printf '%s\n9\n' "${f%.tmp}" | "$tool"; done
   cd "$root"
 }
-# pair NAME-A NAME-B 'COMMAND A' 'COMMAND B': both medians and B over A.
+# pair NAME-A NAME-B 'COMMAND A' 'COMMAND B': both medians, and how many
+# times as long B took as A.
 pair() {
   : >"$dir/a.times"
   : >"$dir/b.times"
@@ -54,7 +55,7 @@ pair() {
   a=$(median <"$dir/a.times")
   b=$(median <"$dir/b.times")
   awk -v na="$1" -v nb="$2" -v a="$a" -v b="$b" \
-    'BEGIN { printf "%-28s %8.4f s   %-28s %8.4f s   %s over %s: %.2f\n", na, a / 1e6, nb, b / 1e6, na, nb, b / a }'
+    'BEGIN { printf "%-20s %8.4f s   %-20s %8.4f s   the second %.2f times as long\n", na, a / 1e6, nb, b / 1e6, b / a }'
 }
 big=$(printf "$dir/big/s%d.all.tmp " $(seq 0 47))
 small=$(printf "$dir/small/t%d.all.tmp " $(seq 0 99))

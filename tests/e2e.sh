@@ -84,7 +84,7 @@ cli 3 '-n 1 -o x.jul a/st.all.tmp' '' "vantrel: output folder 'x.jul' is not a f
 cli 3 '-n 1 -o . a/st.all.tmp b/st.all.tmp' '' "vantrel: 'a/st.all.tmp' and 'b/st.all.tmp' would both write ./st.jul and ./st.gap|"
 cli 3 '-n 1 a/st.all.tmp ./a/st.all.tmp' '' "vantrel: 'a/st.all.tmp' and './a/st.all.tmp' would both write ./a/st.jul and ./a/st.gap|"
 cli 3 '-n 1 x.jul' '' "vantrel: the output x.jul of 'x.jul' would overwrite the data file 'x.jul'|"
-cli 0 '-n 1 a/st.all.tmp' './a/st.gap ./a/st.jul ' ''
+cli 0 '-n 12 a/st.all.tmp' './a/st.gap ./a/st.jul ' ''
 cli 0 'a/st.all.tmp --values 1 -j 3 --output-dir=a b/c.d' './a/c.gap ./a/c.jul ./a/st.gap ./a/st.jul ' ''
 cli 2 '-n 1 late.tmp' './late.gap ./late.jul ' "vantrel: late.tmp: HEY, 0.0034722222 is less than 1.0  1/ 1/ 90 0: 5|vantrel: late.tmp: DATES OUT OF ORDER|vantrel: late.tmp: line 2: the record is dated before the one above it|"
 cli 4 '-j 1 -n 1 bad.tmp gone.tmp b/c.d' './b/c.gap ./b/c.jul ./bad.gap ./bad.jul ' "vantrel: bad.tmp: Read error|vantrel: bad.tmp: 1/ 1/ 90 0: 5 1.0|vantrel: bad.tmp: line 2: value 1 is not a number|vantrel: gone.tmp: cannot open data file 'gone.tmp': No such file or directory|"
