@@ -42,10 +42,15 @@ std::string field_name(std::size_t item) {
   return "value " + std::to_string(item - 4);
 }
 
-// Why the reader refused the record, for the error report; file is the data
-// file's name and a blank, or nothing where the console's label names it.
+// Where a report points: "NAME line N: ", file being the data file's name
+// and a blank, or nothing where the console's label names the file.
+std::string at_line(const std::string& file, std::uint64_t line) {
+  return file + "line " + std::to_string(line) + ": ";
+}
+
+// Why the reader refused the record, for the error report.
 std::string read_fault(const textio::Reader& r, const std::string& file) {
-  std::string where = file + "line " + std::to_string(r.line()) + ": ";
+  std::string where = at_line(file, r.line());
   std::string what = field_name(r.fault_item());
   switch (r.fault()) {
     case textio::Fault::io:
@@ -136,8 +141,7 @@ int record_loop(RunState& st, OpenFiles& files, Console& con, const std::string&
       if (o == textio::Outcome::error) {
         con.report(read_fault(data, file));
       } else {
-        con.report(file + "line " + std::to_string(data.record_line()) + ": month " +
-                   std::to_string(r.month) +
+        con.report(at_line(file, data.record_line()) + "month " + std::to_string(r.month) +
                    " is not 1 to 12, so the record has no place in the year");
       }
       status = kExitReadError;
@@ -167,8 +171,7 @@ int record_loop(RunState& st, OpenFiles& files, Console& con, const std::string&
           .finish();
       FreeLine(con.lines).text("DATES OUT OF ORDER").finish();
       // Said on standard error as well, where scripts look, with the place.
-      con.report(file + "line " + std::to_string(data.record_line()) +
-                 ": the record is dated before the one above it");
+      con.report(at_line(file, data.record_line()) + "the record is dated before the one above it");
       status = kExitOutOfOrder;
       break;
     }
