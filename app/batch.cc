@@ -13,6 +13,7 @@
 #include <map>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -25,10 +26,36 @@ namespace app {
 
 namespace {
 
+// A sink that starts every line written through it with a label.
+class LabelledSink : public textio::Sink {
+ public:
+  // Writes to sink, which must outlive this one.
+  LabelledSink(textio::Sink& sink, std::string label) : sink_(sink), label_(std::move(label)) {}
+  int write(const char* p, std::size_t n) override {
+    std::string text;
+    for (const char* end = p + n; p != end;) {
+      if (line_start_) text += label_;
+      const auto* nl =
+          static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
+      const char* stop = nl == nullptr ? end : nl + 1;
+      text.append(p, stop);
+      line_start_ = nl != nullptr;
+      p = stop;
+    }
+    return sink_.write(text.data(), text.size());
+  }
+
+ private:
+  textio::Sink& sink_;
+  std::string label_;
+  bool line_start_ = true;
+};
+
 // One data file of the batch.
 struct Job {
   FileNames names;
-  std::uint64_t bytes;  // its size, for the time left
+  std::uint64_t bytes = 0;  // its size, for the time left
+  bool writes = false;      // it opens, so that its run writes outputs
 };
 
 // Where a path leads: its folder's device and inode and its name, so that
@@ -44,6 +71,12 @@ std::string place_of(const std::string& path) {
   return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + "/" + name;
 }
 
+// Writes "vantrel: " and message as one line on err.
+void report(textio::Sink& err, const std::string& message) {
+  const std::string line = "vantrel: " + message + "\n";
+  (void)err.write(line.data(), line.size());
+}
+
 std::string quoted(const std::string& s) {
   return "'" + s + "'";
 }
@@ -55,24 +88,28 @@ std::string plan(const Options& opts, std::vector<Job>& jobs) {
   struct stat st {};
   if (!opts.output_dir.empty()) {
     if (::stat(opts.output_dir.c_str(), &st) != 0)
-      return "output folder " + quoted(opts.output_dir) + ": " + std::strerror(errno);
+      return "output folder " + quoted(opts.output_dir) + ": " +
+             std::generic_category().message(errno);
     if (!S_ISDIR(st.st_mode))
       return "output folder " + quoted(opts.output_dir) + " is not a folder";
   }
   std::map<std::pair<dev_t, ino_t>, std::size_t> data;  // the data files that exist
   for (std::size_t i = 0; i < opts.files.size(); ++i) {
-    Job job{names_for_file(opts.files[i], opts.output_dir), 0};
+    Job job{names_for_file(opts.files[i], opts.output_dir)};
     if (::stat(opts.files[i].c_str(), &st) == 0) {
       data.emplace(std::pair(st.st_dev, st.st_ino), i);
       if (S_ISREG(st.st_mode)) job.bytes = static_cast<std::uint64_t>(st.st_size);
+      job.writes = !S_ISDIR(st.st_mode);
     }
     jobs.push_back(std::move(job));
   }
-  // A listing and its trace share folder and stem, so the listings tell
-  // every clash.
+  // A missing data file or a folder fails before its outputs are opened,
+  // alone. Of the others, a listing and its trace share folder and stem, so
+  // the listings tell every clash.
   std::map<std::string, std::size_t> listings;
   for (std::size_t i = 0; i < jobs.size(); ++i) {
     const FileNames& n = jobs[i].names;
+    if (!jobs[i].writes) continue;
     const auto [first, fresh] = listings.emplace(place_of(n.listing), i);
     if (!fresh)
       return quoted(opts.files[first->second]) + " and " + quoted(opts.files[i]) +
@@ -100,11 +137,13 @@ unsigned processors() {
 FileRun run_batch_file(const FileNames& names, std::int32_t nval, textio::FileSystem& fs,
                        std::string& log) {
   // Console lines (a bad record, dates out of order) go where the reports
-  // go, labelled with the file: standard output stays the caller's.
+  // go, labelled with the file: standard output stays the caller's. They
+  // start with a blank, which the reports' label ends with.
+  const std::string label = names.data + ":";
   textio::MemorySink sink;
-  LabelledSink lines(sink, "vantrel: " + names.data + ":");
+  LabelledSink lines(sink, "vantrel: " + label);
   textio::MemorySource no_replies({});
-  Console con(no_replies, lines, sink, names.data + ": ");
+  Console con(no_replies, lines, sink, label + " ");
   const FileRun r = run_file(names, nval, con, fs);
   log += sink.text;
   return r;
@@ -114,8 +153,7 @@ int run_batch(const Options& opts, textio::Sink& err, bool progress) {
   std::vector<Job> jobs;
   const std::string refused = plan(opts, jobs);
   if (!refused.empty()) {
-    const std::string line = "vantrel: " + refused + "\n";
-    (void)err.write(line.data(), line.size());
+    report(err, refused);
     return kExitDialogue;
   }
 
@@ -144,9 +182,16 @@ int run_batch(const Options& opts, textio::Sink& err, bool progress) {
       finished.notify_one();
     }
   };
-  const unsigned n = std::min<std::size_t>(opts.jobs != 0 ? opts.jobs : processors(), jobs.size());
+  const std::size_t n =
+      std::min<std::size_t>(opts.jobs != 0 ? opts.jobs : processors(), jobs.size());
   std::vector<std::thread> workers;
-  for (unsigned k = 0; k < n; ++k) workers.emplace_back(work);
+  try {
+    while (workers.size() < n) workers.emplace_back(work);
+  } catch (const std::system_error&) {
+    // The system gives no more threads: the workers it gave take every
+    // file, or this thread alone does.
+    if (workers.empty()) work();
+  }
 
   // The status line waits half a second, so that a short batch does not
   // flicker, and is then redrawn five times a second.
@@ -178,14 +223,16 @@ int run_command_line(int argc, char* argv[], textio::Sink& out, textio::Sink& er
   Options opts;
   const std::string refused = parse_command_line(argc, argv, opts);
   if (!refused.empty()) {
-    const std::string line = "vantrel: " + refused + " (vantrel --help tells more)\n";
-    (void)err.write(line.data(), line.size());
+    report(err, refused + " (vantrel --help tells more)");
     return kExitDialogue;
   }
   if (opts.help || opts.version) {
     const std::string text =
         opts.help ? std::string(kUsage) : "vantrel " + std::string(kVersion) + "\n";
-    return out.write(text.data(), text.size()) == 0 ? kExitOk : kExitWriteFailed;
+    const int e = out.write(text.data(), text.size());
+    if (e == 0) return kExitOk;
+    report(err, "standard output could not be written: " + std::generic_category().message(e));
+    return kExitWriteFailed;
   }
   return run_batch(opts, err, opts.files.size() > 1 && ::isatty(2) == 1);
 }

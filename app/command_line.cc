@@ -3,6 +3,7 @@
 #include <getopt.h>
 
 #include <charconv>
+#include <limits>
 #include <string>
 
 #include "records/observation.h"
@@ -38,6 +39,11 @@ order, 4 a file could not be opened, 5 an output could not be written in full.
 
 namespace {
 
+const option kLong[] = {
+    {"values", required_argument, nullptr, 'n'}, {"output-dir", required_argument, nullptr, 'o'},
+    {"jobs", required_argument, nullptr, 'j'},   {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0}};
+
 // A plain whole number (digits only) from lo to hi, into v.
 bool plain_number(const char* text, unsigned lo, unsigned hi, unsigned& v) {
   const std::string_view s(text);
@@ -45,13 +51,21 @@ bool plain_number(const char* text, unsigned lo, unsigned hi, unsigned& v) {
   return !s.empty() && ec == std::errc{} && end == s.data() + s.size() && v >= lo && v <= hi;
 }
 
+// Why the long option arg is not taken: unknown, or short for several.
+std::string unknown_long(const std::string& arg) {
+  if (!arg.starts_with("--")) return "unknown option '" + arg + "'";
+  const std::string name = arg.substr(2, arg.find('=') - 2);
+  std::string matches;
+  for (const option& o : kLong)
+    if (o.name != nullptr && std::string_view(o.name).starts_with(name))
+      matches += std::string(matches.empty() ? "" : " or ") + "--" + o.name;
+  if (matches.find(" or ") != std::string::npos) return "option '" + arg + "' could be " + matches;
+  return "unknown option '" + arg + "'";
+}
+
 }  // namespace
 
 std::string parse_command_line(int argc, char* argv[], Options& opts) {
-  static const option kLong[] = {
-      {"values", required_argument, nullptr, 'n'}, {"output-dir", required_argument, nullptr, 'o'},
-      {"jobs", required_argument, nullptr, 'j'},   {"help", no_argument, nullptr, 'h'},
-      {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0}};
   // getopt's own messages would name the tool by however it was started;
   // ours start "vantrel:" as every report does.
   opterr = 0;
@@ -68,12 +82,13 @@ std::string parse_command_line(int argc, char* argv[], Options& opts) {
         opts.nval = static_cast<std::int32_t>(v);
         break;
       case 'j':
-        if (!plain_number(optarg, 1, 1u << 20, v))
+        if (!plain_number(optarg, 1, std::numeric_limits<unsigned>::max(), v))
           return "-j (--jobs) takes a whole number of at least 1, not '" + std::string(optarg) +
                  "'";
         opts.jobs = v;
         break;
       case 'o':
+        if (*optarg == '\0') return "-o (--output-dir) names no folder";
         opts.output_dir = optarg;
         break;
       case 'h':
@@ -90,7 +105,7 @@ std::string parse_command_line(int argc, char* argv[], Options& opts) {
       default:
         // optopt is 0 for an unknown long option, and one of ours for a long
         // option given a value that it does not take (--help=x).
-        if (optopt == 0) return "unknown option '" + std::string(argv[optind - 1]) + "'";
+        if (optopt == 0) return unknown_long(argv[optind - 1]);
         if (optopt == 'h' || optopt == 'V') return "--help and --version take no value";
         return "unknown option '-" + std::string(1, static_cast<char>(optopt)) + "'";
     }

@@ -33,18 +33,4 @@ class Console {
   std::string label_;
 };
 
-// A sink that starts every line written through it with a label: a batch
-// sends a run's console lines to standard error this way, each naming its file.
-class LabelledSink : public textio::Sink {
- public:
-  // Writes to sink, which must outlive this one.
-  LabelledSink(textio::Sink& sink, std::string label) : sink_(sink), label_(std::move(label)) {}
-  int write(const char* p, std::size_t n) override;
-
- private:
-  textio::Sink& sink_;
-  std::string label_;
-  bool line_start_ = true;
-};
-
 }  // namespace app

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <string>
 
 namespace app {
 
@@ -21,8 +22,7 @@ std::string duration(double seconds) {
   return text;
 }
 
-}  // namespace
-
+// The line for tally after seconds, of a batch of files data files holding bytes.
 std::string progress_line(const Tally& tally, double seconds, std::size_t files,
                           std::uint64_t bytes) {
   char text[160];
@@ -37,6 +37,8 @@ std::string progress_line(const Tally& tally, double seconds, std::size_t files,
   if (share > 0) line += ", " + duration(seconds * (1 - share) / share) + " left";
   return line;
 }
+
+}  // namespace
 
 void Progress::show(const Tally& tally, double seconds) {
   // Back to the line's start, the line, and the rest of the old one erased.

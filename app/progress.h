@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 
 #include "textio/stream.h"
 
@@ -17,10 +16,6 @@ struct Tally {
   std::uint64_t records = 0;  // records listed
   std::uint64_t bytes = 0;    // bytes of the finished data files
 };
-
-// The line for tally after seconds, of a batch of files data files holding bytes.
-std::string progress_line(const Tally& tally, double seconds, std::size_t files,
-                          std::uint64_t bytes);
 
 // The status line on a terminal.
 class Progress {

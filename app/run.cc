@@ -1,10 +1,10 @@
 #include "app/run.h"
 
 #include <algorithm>
-#include <cstring>
 #include <memory>
 #include <span>
 #include <string>
+#include <system_error>
 
 #include "app/dialogue.h"
 #include "app/run_state.h"
@@ -54,7 +54,7 @@ std::string read_fault(const textio::Reader& r, const std::string& file) {
   std::string what = field_name(r.fault_item());
   switch (r.fault()) {
     case textio::Fault::io:
-      return file + "could not be read: " + std::strerror(r.io_error());
+      return file + "could not be read: " + std::generic_category().message(r.io_error());
     case textio::Fault::out_of_range:
       return where + what + " is beyond the range of its kind";
     case textio::Fault::bad_repeat:
@@ -95,7 +95,8 @@ struct OpenFiles {
 int open_files(const FileNames& names, Console& con, textio::FileSystem& fs, OpenFiles& files) {
   int err = 0;
   auto refused = [&](const char* what, const std::string& path) {
-    con.report(std::string("cannot open ") + what + " '" + path + "': " + std::strerror(err));
+    con.report(std::string("cannot open ") + what + " '" + path +
+               "': " + std::generic_category().message(err));
     return kExitOpenFailed;
   };
   files.data = fs.open_read(names.data, err);
@@ -111,7 +112,8 @@ int open_files(const FileNames& names, Console& con, textio::FileSystem& fs, Ope
 bool close_output(textio::Output& out, Console& con, const char* what) {
   int e = out.close();
   if (e == 0) return true;
-  con.report(std::string("the ") + what + " could not be written in full: " + std::strerror(e));
+  con.report(std::string("the ") + what +
+             " could not be written in full: " + std::generic_category().message(e));
   return false;
 }
 

@@ -87,7 +87,7 @@ cli 3 '-n 1 x.jul' '' "vantrel: the output x.jul of 'x.jul' would overwrite the 
 cli 0 '-n 12 a/st.all.tmp' './a/st.gap ./a/st.jul ' ''
 cli 0 'a/st.all.tmp --values 1 -j 3 --output-dir=a b/c.d' './a/c.gap ./a/c.jul ./a/st.gap ./a/st.jul ' ''
 cli 2 '-n 1 late.tmp' './late.gap ./late.jul ' "vantrel: late.tmp: HEY, 0.0034722222 is less than 1.0  1/ 1/ 90 0: 5|vantrel: late.tmp: DATES OUT OF ORDER|vantrel: late.tmp: line 2: the record is dated before the one above it|"
-cli 4 '-j 1 -n 1 bad.tmp gone.tmp b/c.d' './b/c.gap ./b/c.jul ./bad.gap ./bad.jul ' "vantrel: bad.tmp: Read error|vantrel: bad.tmp: 1/ 1/ 90 0: 5 1.0|vantrel: bad.tmp: line 2: value 1 is not a number|vantrel: gone.tmp: cannot open data file 'gone.tmp': No such file or directory|"
+cli 4 '-j 1 -n 1 -o . bad.tmp b/bad.tmp b/c.d' './bad.gap ./bad.jul ./c.gap ./c.jul ' "vantrel: bad.tmp: Read error|vantrel: bad.tmp: 1/ 1/ 90 0: 5 1.0|vantrel: bad.tmp: line 2: value 1 is not a number|vantrel: b/bad.tmp: cannot open data file 'b/bad.tmp': No such file or directory|"
 cli 5 '-j1 -n1 full.tmp a' './full.jul ' "vantrel: full.tmp: the trace file could not be written in full: No space left on device|vantrel: a: cannot open data file 'a': Is a directory|"
 
 # Lines of any length in fixed memory: 256 MiB of blanks and 64 MiB of
@@ -118,12 +118,15 @@ wait $tty || fail "terminal: status $?"
 same s.jul "  0.000  365.000 01-01-1990 00:00"
 
 # A batch at a terminal shows its status line while a file is still being
-# read (here a pipe that waits for the test), and takes it off at the end.
-mkfifo p.tmp && rm -f b.jul
+# read (here a pipe that waits for the test), and takes it off at the end;
+# the same batch off a terminal, started first, says nothing.
+mkfifo p.tmp q.tmp && mkdir qo && rm -f b.jul
+$tool -n 0 -o qo b.c.tmp q.tmp 2> quiet & quiet=$!
 script -qfec "$tool -n 0 b.c.tmp p.tmp" screen < /dev/null > /dev/null & tty=$!
 wait_for '1/2 files, 0 failed' || fail "terminal: no status line"
-cat b.c.tmp > p.tmp
+for p in p q; do timeout 10 sh -c "cat b.c.tmp > $p.tmp" || fail "batch: $p.tmp not read"; done
 wait $tty || fail "batch at a terminal: status $?"
 case $(grep -a 'files, 0 failed' screen | tail -n 1) in *"$(printf '\r\033[K')") ;;
   *) fail "terminal: the status line is left on the screen" ;; esac
+wait $quiet && [ ! -s quiet ] || fail "batch off a terminal: not silent"
 exit $failed
