@@ -5,7 +5,9 @@
 # starts at midnight on 1 January, has a lone record on 29 February, a break
 # of 61 minutes and breaks on 31 December, past the trace's 365.0; 1996 has
 # half of February with data and ends at 23:16 on 30 December, just before
-# the trace would close at 1.  Then each fault must fail, naming its file.
+# the trace would close at 1.  The table of all three (--tsv), the same
+# numbers, from paths ending in a suffix as a glob gives them.  Then each
+# fault must fail, naming its file, and a stem that fails gets no row.
 set -eu
 tool=$1 examples=$2 data=$3
 work=$(mktemp -d)
@@ -14,11 +16,13 @@ trap 'rm -rf "$work"' EXIT
 (cd "$data" && "$tool" leap92 leap96) >"$work/leap.report"
 diff "$data/station90.report" "$work/station90.report"
 diff "$data/leap.report" "$work/leap.report"
+"$tool" --tsv "$data/leap92.jul" "$data/leap96.gap" "$examples/station90" | diff "$data/coverage.tsv" -
 cd "$work"
 : >empty.jul; cp "$data/leap96.gap" empty.gap
 cp "$data/leap96.jul" cut.jul; head -n 5 "$data/leap96.gap" >cut.gap
 cp "$data/leap96.jul" step.jul; sed '2s/0$/1/' "$data/leap96.gap" >step.gap
 for bad in empty.jul cut.gap step.gap missing.jul; do
-    if "$tool" "${bad%.*}" 2>err; then echo "$bad accepted"; exit 1; fi
+    if "$tool" --tsv "${bad%.*}" "$data/leap96" >rows 2>err; then echo "$bad accepted"; exit 1; fi
     grep "^coverage-report: $bad: " err || { cat err; exit 1; }
+    [ "$(cut -f1 rows | tr '\n' ' ')" = "stem leap96 " ] || { echo "$bad: rows $(cat rows)"; exit 1; }
 done

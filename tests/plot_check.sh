@@ -1,13 +1,31 @@
 #!/bin/sh
-# tools/plot-coverage draws the sample's coverage into a PNG (77 = skipped
-# when gnuplot is not installed).
+# The plotting scripts (77 = skipped when gnuplot is not installed):
+# plot-coverage draws the sample, named by a path with its suffix, into a
+# PNG beside it; plot-archive draws three stems into one picture of the
+# size it should have, without a word from gnuplot; then its faults, each
+# with its status and the name of what is wrong, the good stems still drawn.
 set -eu
-tool=$1 examples=$2
+tools=$1 examples=$2 data=$3
 command -v gnuplot >/dev/null 2>&1 || { echo "gnuplot not installed; skipped"; exit 77; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$examples/station90.gap" "$examples/station90.jul" "$work/"
+"$tools/plot-coverage" "$work/station90.gap"
+# A PNG starts with its 8-byte signature; its width and height follow at 16.
+size() { od -An -tu1 -j16 -N8 "$1" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }'; }
+[ "$(head -c 8 "$work/station90.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]
 cd "$work"
-"$tool" station90
-# A PNG starts with its 8-byte signature.
-[ "$(head -c 8 station90.png | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]
+"$tools/plot-archive" station90.jul "$data/leap92.gap" "$data/leap96" 2>err
+[ ! -s err ] && [ "$(size archive-coverage.png)" = 900x400 ] || { cat err; size archive-coverage.png; exit 1; }
+while read -r want made args; do
+    rm -f a.png
+    status=0 && eval "\"$tools/plot-archive\" -o a.png $args" 2>err || status=$?
+    { [ "$status" = "$want" ] && [ "$([ -s a.png ] && echo yes || echo no)" = "$made" ] &&
+        grep -q 'plot-archive' err; } || { echo "plot-archive $args: status $status"; cat err; exit 1; }
+done <<'ROWS'
+2 no
+2 no --bogus station90
+2 no station90 -o
+1 yes station90 nothere.jul
+1 no nothere
+ROWS
