@@ -48,10 +48,28 @@ std::string at_line(const std::string& file, std::uint64_t line) {
   return file + "line " + std::to_string(line) + ": ";
 }
 
+// The token a read failed on, quoted for a report: printable ASCII as it
+// is, any other byte as \xNN, and a token too long to keep cut with "...".
+std::string quoted_token(const textio::Reader& r) {
+  std::string q = " (\"";
+  for (const char ch : r.fault_text()) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\') {
+      q += ch;
+    } else {
+      static const char hex[] = "0123456789abcdef";
+      q += {'\\', 'x', hex[c >> 4], hex[c & 15]};
+    }
+  }
+  if (r.fault_text_length() > r.fault_text().size()) q += "...";
+  return q + "\")";
+}
+
 // Why the reader refused the record, for the error report.
 std::string read_fault(const textio::Reader& r, const std::string& file) {
   std::string where = at_line(file, r.line());
   std::string what = field_name(r.fault_item());
+  if (r.fault() != textio::Fault::io) what += quoted_token(r);
   switch (r.fault()) {
     case textio::Fault::io:
       return file + "could not be read: " + std::generic_category().message(r.io_error());
@@ -108,6 +126,28 @@ int open_files(const FileNames& names, Console& con, textio::FileSystem& fs, Ope
   return kExitOk;
 }
 
+// Tells on standard error, without changing the run, what in the record
+// just read points at a likely mistake: its running over onto the next line
+// (once a run, as a count that is not the file's shows on every record) and,
+// in the first record, a year the calendar is not for.
+void note_doubts(const RunState& st, const textio::Reader& data, Console& con,
+                 const std::string& file, bool first, bool& told_run_over) {
+  const std::string where = at_line(file, data.record_line());
+  if (data.first_line_items() != 0 && !told_run_over) {
+    told_run_over = true;
+    const int n = std::clamp(st.nval, 0, records::kMaxValues);
+    con.report(where + "the record runs over onto the next line: that line holds " +
+               std::to_string(data.first_line_items()) + " of its " + std::to_string(5 + n) +
+               " numbers (5 date and time parts and " + std::to_string(n) +
+               (n == 1 ? " value" : " values") + "); is the count of values right?");
+  }
+  if (first && !records::known_year(st.obs.year)) {
+    con.report(where + "year " + std::to_string(st.obs.year) +
+               " is not one of 89 to 99: the calendar counts two-digit years as 1989 to 1999, "
+               "with 1992 and 1996 its only leap years, and lists the records in it");
+  }
+}
+
 // Closes an output file; returns false after reporting a failure.
 bool close_output(textio::Output& out, Console& con, const char* what) {
   int e = out.close();
@@ -131,6 +171,9 @@ int record_loop(RunState& st, OpenFiles& files, Console& con, const std::string&
   const std::span<const textio::Item> items(item_list, record_items(r, st.nval, item_list));
   records::TracePoint points[4];
   int status = kExitOk;
+  bool first = true;
+  bool told_run_over = false;
+  bool after_feb29 = false;  // the record above is a 29 February of a year without one
   for (;;) {
     textio::Outcome o = data.read(items);
     if (o == textio::Outcome::end) {
@@ -149,6 +192,8 @@ int record_loop(RunState& st, OpenFiles& files, Console& con, const std::string&
       status = kExitReadError;
       break;
     }
+    note_doubts(st, data, con, file, first, told_run_over);
+    first = false;
     records::Times t = records::compute_times(r);
     st.x = t.x;
     st.bigx = t.bigx;
@@ -173,7 +218,10 @@ int record_loop(RunState& st, OpenFiles& files, Console& con, const std::string&
           .finish();
       FreeLine(con.lines).text("DATES OUT OF ORDER").finish();
       // Said on standard error as well, where scripts look, with the place.
-      con.report(at_line(file, data.record_line()) + "the record is dated before the one above it");
+      con.report(at_line(file, data.record_line()) + "the record is dated before the one above it" +
+                 (after_feb29 ? ", which is dated 29 February: the calendar has that day in 1992 "
+                                "and 1996 only, and in other years takes it for 1 March"
+                              : ""));
       status = kExitOutOfOrder;
       break;
     }
@@ -181,6 +229,7 @@ int record_loop(RunState& st, OpenFiles& files, Console& con, const std::string&
     listing.commit(p + records::format_listing(p, r, t, st.nval));
     ++records;
     st.xold = st.x;
+    after_feb29 = r.month == 2 && r.day == 29 && !records::leap_year(r.year);
     // A full disk: stop here rather than read the rest of the file for nothing.
     if (listing.error() != 0 || trace.error() != 0) break;
   }

@@ -36,7 +36,7 @@ Times compute_times(const Observation& obs) {
   // The two-digit years know only 1992 and 1996 as leap years: the stored
   // listings and traces were made so, and are compared against. Kept as it
   // is on purpose, whatever the calendar says of 1988 or 2000.
-  if ((obs.year == 92 || obs.year == 96) && obs.month >= 3) x = x + 1.0f;
+  if (leap_year(obs.year) && obs.month >= 3) x = x + 1.0f;
 
   float t5 = static_cast<float>(wrap_mul(wrap_add(obs.year, -89), 365));
   float bigx = x + t5;

@@ -19,6 +19,18 @@ inline bool month_in_year(std::int32_t month) {
   return month >= 1 && month <= 12;
 }
 
+// True when the time base gives year a 29 February: the two-digit years
+// know only 1992 and 1996 as leap years.
+inline bool leap_year(std::int32_t year) {
+  return year == 92 || year == 96;
+}
+
+// True when year is one of the two-digit years the calendar is for, 89 to
+// 99 (1989 to 1999); any other is still placed, by the same rules.
+inline bool known_year(std::int32_t year) {
+  return year >= 89 && year <= 99;
+}
+
 // The times of a record whose month is in the year.
 Times compute_times(const Observation& obs);
 

@@ -64,15 +64,17 @@ TEST(Run, EndingsOnTheSecondRecord) {
       {"0 1 90 0 5 2", 1, " Read error\n 0/ 1/ 90 0: 5 2.0\n", "a.tmp line 2: month 0 is not", ""},
       {"-2147483648 1 90 0 5 2", 1, "", "month -2147483648 is not 1 to 12", ""},
       {"1 1 90 x 0 2", 1, " Read error\n 1/ 1/ 90 0: 0 1.0\n",
-       "a.tmp line 2: the hour is not a whole number\n", ""},
+       "a.tmp line 2: the hour (\"x\") is not a whole number\n", ""},
       {"1 1 90 0 99999999999 2", 1, " Read error\n 1/ 1/ 90 0: 0 1.0\n",
-       "a.tmp line 2: the minute is beyond the range of its kind\n", ""},
+       "a.tmp line 2: the minute (\"99999999999\") is beyond the range of its kind\n", ""},
       {"1 1 90 0 5 1e50", 1, " Read error\n 1/ 1/ 90 0: 5 1.0\n",
-       "a.tmp line 2: value 1 is beyond the range of its kind\n", ""},
-      {"1 1 90 0 5 1" + digits, 1, "", "value 1 is beyond the range", ""},
-      {"1 1 90 0 5 \x01\xff\0\x7f"s, 1, "", "a.tmp line 2: value 1 is not a number\n", ""},
-      {"1 1 90 0 0*5 2", 1, "", "a.tmp line 2: a repeat count of zero stands before the minute",
+       "a.tmp line 2: value 1 (\"1e50\") is beyond the range of its kind\n", ""},
+      {"1 1 90 0 5 1" + digits, 1, "", "value 1 (\"1" + digits.substr(0, 39) + "...\") is beyond",
        ""},
+      {"1 1 90 0 5 \x01\xff\0\x7f\"\\ 2"s, 1, "",
+       "value 1 (\"\\x01\\xff\\x00\\x7f\\x22\\x5c\") is not a number\n", ""},
+      {"1 1 90 0 0*5 2", 1, "",
+       "a.tmp line 2: a repeat count of zero stands before the minute (\"0*5\")", ""},
       {"1 0 90 0 0 2", 2, " HEY, -1.0 is less than 0.0  1/ 0/ 90 0: 0\n DATES OUT OF ORDER\n",
        "a.tmp line 2: the record is dated before the one above it\n", ""},
       {"1 -1999999999 90 0 0 2", 2,
@@ -148,6 +150,42 @@ TEST(Run, Replies) {
     EXPECT_EQ(fs.files[c.stem + ".jul"].size(), c.listing);
     EXPECT_EQ(fs.files[c.stem + ".jul"].find('*'), std::string::npos);
     EXPECT_EQ(fs.files.count(c.stem + ".gap"), 1u);
+  }
+}
+
+// What points at a likely mistake is said on standard error, and the run
+// goes on as it would have: a record over two lines (once a run), a first
+// record from a year the calendar is not for, a 29 February that a year
+// does not have, taken for 1 March.
+TEST(Run, NotesOnLikelyMistakes) {
+  struct Case {
+    std::string data;
+    int status;
+    std::string err;
+  };
+  const Case cases[] = {
+      {"1 1 90 0 0\n1\n1 1 90 0 5 2\n3\n", 0,
+       "x.tmp line 1: the record runs over onto the next line: that line holds 5 of its 6 numbers "
+       "(5 date and time parts and 1 value); is the count of values right?\n"},
+      {"1 1 90 0 0 1\n1 1 90 0 5 1, 2\n", 0, ""},
+      {"1 1 0 0 0 1\n1 1 90 0 0 1\n", 0,
+       "x.tmp line 1: year 0 is not one of 89 to 99: the calendar counts two-digit years as 1989 "
+       "to 1999, with 1992 and 1996 its only leap years, and lists the records in it\n"},
+      {"1 1 99 0 0 1\n1 1 100 0 0 1\n", 0, ""},
+      {"2 29 90 1 0 1\n3 1 90 0 0 1\n", 2,
+       "x.tmp line 2: the record is dated before the one above it, which is dated 29 February: the "
+       "calendar has that day in 1992 and 1996 only, and in other years takes it for 1 March\n"},
+      {"2 29 92 1 0 1\n3 1 92 0 0 1\n", 0, ""},
+      {"2 29 90 1 0 1\n3 1 90 1 0 1\n2 28 90 0 0 1\n", 2,
+       "x.tmp line 3: the record is dated before the one above it\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.data);
+    MemoryFiles fs;
+    fs.files["x.tmp"] = c.data;
+    const Result r = run(fs, "x\n1\n");
+    EXPECT_EQ(r.status, c.status);
+    EXPECT_EQ(r.err, c.err.empty() ? "" : "vantrel: " + c.err);
   }
 }
 

@@ -59,14 +59,26 @@ void Reader::skip_line() {
   }
 }
 
+int Reader::take(int c) {
+  if (token_len_ < kShownToken) token_[token_len_] = static_cast<char>(c);
+  ++token_len_;
+  ++in_.pos;
+  return cur();
+}
+
 Reader::Scan Reader::fail(Fault f, std::size_t item) {
   fault_ = f;
   fault_item_ = item;
+  // A token that is not a number is shown whole in the report, not only as
+  // far as it was scanned ("62.O5", not "62.").
+  if (f == Fault::not_a_number || f == Fault::bad_repeat)
+    for (int c = cur(); c >= 0 && !at_separator(true);) c = take(c);
   return Scan::error;
 }
 
 Outcome Reader::read(std::span<const Item> items) {
   fault_ = Fault::none;
+  first_line_items_ = 0;
   record_line_ = line_;  // the line scan and the quick token never cross a line end
   const std::size_t n = items.size();
   if (n == 0) {
@@ -99,6 +111,8 @@ Outcome Reader::read(std::span<const Item> items) {
     if (!started) {  // blank lines before the record are not part of it
       record_line_ = line_;
       started = true;
+    } else if (line_ != record_line_ && first_line_items_ == 0) {
+      first_line_items_ = idx;
     }
     if (c < 0) {
       if (in_.io_error() == 0) return Outcome::end;
@@ -135,44 +149,37 @@ Reader::Scan Reader::scan_number(Decimal& num, bool repeat_allowed, bool& is_rep
   if (c == '+' || c == '-') {
     num.neg = c == '-';
     repeat_allowed = false;
-    ++in_.pos;
-    c = cur();
+    c = take(c);
   }
   while (is_digit(c)) {
     num.int_digit(c - '0');
-    ++in_.pos;
-    c = cur();
+    c = take(c);
   }
   if (c == '*' && repeat_allowed && num.any_digit()) {
-    ++in_.pos;
+    take(c);
     is_repeat = true;
     return Scan::ok;
   }
   if (c == '.') {
     num.point = true;
-    ++in_.pos;
-    c = cur();
+    c = take(c);
     while (is_digit(c)) {
       num.frac_digit(c - '0');
-      ++in_.pos;
-      c = cur();
+      c = take(c);
     }
   }
   if (!num.any_digit()) return Scan::error;
   if (c == 'e' || c == 'E' || c == 'd' || c == 'D') {
     num.exponent = true;
-    ++in_.pos;
-    c = cur();
+    c = take(c);
     if (c == '+' || c == '-') {
       num.exp_neg = c == '-';
-      ++in_.pos;
-      c = cur();
+      c = take(c);
     }
     if (!is_digit(c)) return Scan::error;
     while (is_digit(c)) {
       num.exp_digit(c - '0');
-      ++in_.pos;
-      c = cur();
+      c = take(c);
     }
   }
   return at_separator(true) ? Scan::ok : Scan::error;
@@ -275,6 +282,7 @@ Reader::Scan Reader::read_number_value(std::span<const Item> items, std::size_t&
   }
   Decimal num;
   bool is_repeat = false;
+  token_len_ = 0;
   if (scan_number(num, true, is_repeat) != Scan::ok) return fail(Fault::not_a_number, idx);
   std::uint64_t copies = 1;
   if (is_repeat) {

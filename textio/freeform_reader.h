@@ -7,9 +7,11 @@
 // line nor that of a value costs memory.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "textio/block.h"
 #include "textio/cents_text.h"
@@ -87,6 +89,19 @@ class Reader {
   std::uint64_t line() const { return line_; }
   // The line on which the last read met its first value, separator or end.
   std::uint64_t record_line() const { return record_line_; }
+  // How many items the last read filled on its first line when it ran over
+  // onto the next, or 0 when it did not.
+  std::size_t first_line_items() const { return first_line_items_; }
+  // The first kShownToken bytes of the token the last read failed on (none
+  // for a failure of the source).
+  std::string_view fault_text() const {
+    return {token_, std::min<std::size_t>(token_len_, kShownToken)};
+  }
+  // The whole length of that token, which may be longer than its bytes kept.
+  std::size_t fault_text_length() const { return token_len_; }
+
+  // The most bytes of a failing token kept for the report.
+  static constexpr std::size_t kShownToken = 40;
 
  private:
   enum class Scan { ok, end, error };
@@ -96,6 +111,7 @@ class Reader {
   int skip_blanks();
   void skip_line();
   Scan fail(Fault f, std::size_t item);
+  int take(int c);
   bool line_scan(std::span<const Item> items);
   bool quick_token(const Item& item);
   void store_real(const Item& item, float v);
@@ -111,6 +127,9 @@ class Reader {
   std::size_t fault_item_ = 0;
   std::uint64_t line_ = 1;
   std::uint64_t record_line_ = 1;
+  std::size_t first_line_items_ = 0;
+  char token_[kShownToken] = {};
+  std::size_t token_len_ = 0;
 };
 
 }  // namespace textio
