@@ -6,7 +6,8 @@
 # of 61 minutes and breaks on 31 December, past the trace's 365.0; 1996 has
 # half of February with data and ends at 23:16 on 30 December, just before
 # the trace would close at 1.  The table of all three (--tsv), the same
-# numbers, from paths ending in a suffix as a glob gives them.  Then each
+# numbers, from paths ending in a suffix as a glob gives them, each stem
+# once; usage mistakes exit 2.  Then each
 # fault must fail, naming its file, and a stem that fails gets no row.
 set -eu
 tool=$1 examples=$2 data=$3
@@ -16,7 +17,11 @@ trap 'rm -rf "$work"' EXIT
 (cd "$data" && "$tool" leap92 leap96) >"$work/leap.report"
 diff "$data/station90.report" "$work/station90.report"
 diff "$data/leap.report" "$work/leap.report"
-"$tool" --tsv "$data/leap92.jul" "$data/leap96.gap" "$examples/station90" | diff "$data/coverage.tsv" -
+"$tool" --tsv "$data/leap92.jul" "$data/leap92.gap" "$data/leap96.gap" "$examples/station90" |
+    diff "$data/coverage.tsv" -
+for args in '' '--bogus x' '--tsv'; do
+    if "$tool" $args 2>/dev/null; then echo "usage $args accepted"; exit 1; else [ $? = 2 ]; fi
+done
 cd "$work"
 : >empty.jul; cp "$data/leap96.gap" empty.gap
 cp "$data/leap96.jul" cut.jul; head -n 5 "$data/leap96.gap" >cut.gap
