@@ -135,7 +135,7 @@ unsigned processors() {
 }  // namespace
 
 FileRun run_batch_file(const FileNames& names, std::int32_t nval, textio::FileSystem& fs,
-                       std::string& log) {
+                       std::string& log, bool tell_count) {
   // Console lines (a bad record, dates out of order) go where the reports
   // go, labelled with the file: standard output stays the caller's. They
   // start with a blank, which the reports' label ends with.
@@ -144,12 +144,13 @@ FileRun run_batch_file(const FileNames& names, std::int32_t nval, textio::FileSy
   LabelledSink lines(sink, "vantrel: " + label);
   textio::MemorySource no_replies({});
   Console con(no_replies, lines, sink, label + " ");
-  const FileRun r = run_file(names, nval, con, fs);
+  const FileRun r = run_file(names, nval, con, fs, tell_count);
   log += sink.text;
   return r;
 }
 
-int run_batch(const Options& opts, textio::Sink& err, bool progress) {
+int run_batch(const Options& opts, textio::Sink& err, bool terminal) {
+  const bool progress = terminal && opts.files.size() > 1;
   std::vector<Job> jobs;
   const std::string refused = plan(opts, jobs);
   if (!refused.empty()) {
@@ -171,7 +172,8 @@ int run_batch(const Options& opts, textio::Sink& err, bool progress) {
   auto work = [&] {
     for (std::size_t i = next++; i < jobs.size(); i = next++) {
       std::string log;
-      const FileRun r = run_batch_file(jobs[i].names, opts.nval, fs, log);
+      const FileRun r = run_batch_file(jobs[i].names, opts.count_values ? kCountValues : opts.nval,
+                                       fs, log, terminal);
       const std::lock_guard lock(m);
       ++tally.done;
       tally.failed += r.status != kExitOk ? 1 : 0;
@@ -234,7 +236,7 @@ int run_command_line(int argc, char* argv[], textio::Sink& out, textio::Sink& er
     report(err, "standard output could not be written: " + std::generic_category().message(e));
     return kExitWriteFailed;
   }
-  return run_batch(opts, err, opts.files.size() > 1 && ::isatty(2) == 1);
+  return run_batch(opts, err, ::isatty(2) == 1);
 }
 
 }  // namespace app

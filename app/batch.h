@@ -14,15 +14,17 @@
 
 namespace app {
 
-// Runs the files of opts; reports go to err, and a status line too when
-// progress is set. Returns the highest exit status of a run, or kExitDialogue
-// when the batch is refused before any file is touched.
-int run_batch(const Options& opts, textio::Sink& err, bool progress);
+// Runs the files of opts; reports go to err, and at a terminal (terminal
+// set) a status line too, and each count of values taken from a file.
+// Returns the highest exit status of a run, or kExitDialogue when the batch
+// is refused before any file is touched.
+int run_batch(const Options& opts, textio::Sink& err, bool terminal);
 
-// Runs one data file of a batch, with nval values a record; appends its
-// console lines and reports to log, each line starting "vantrel: FILE: ".
+// Runs one data file of a batch, with nval values a record (or
+// kCountValues, named when tell_count is set); appends its console lines
+// and reports to log, each line starting "vantrel: FILE: ".
 FileRun run_batch_file(const FileNames& names, std::int32_t nval, textio::FileSystem& fs,
-                       std::string& log);
+                       std::string& log, bool tell_count = false);
 
 // The tool started with arguments: prints the usage or the version on out,
 // or runs the batch; refusals go to err. Returns the exit status.

@@ -20,7 +20,8 @@ and traces where its year has data in STEM.gap. STEM is FILE's base name up
 to its first ".": data/st90.all.tmp gives data/st90.jul and data/st90.gap.
 
   -n, --values=N       each record holds N values after its five date and
-                       time parts, 0 to 12 (required)
+                       time parts, 0 to 12 (required); auto counts them on
+                       each file's first record line
   -o, --output-dir=DIR write the outputs into DIR, which must exist, rather
                        than beside each FILE
   -j, --jobs=N         run up to N files at once (default: one per processor)
@@ -76,9 +77,11 @@ std::string parse_command_line(int argc, char* argv[], Options& opts) {
     unsigned v = 0;
     switch (c) {
       case 'n':
+        opts.count_values = std::string_view(optarg) == "auto";
+        if (opts.count_values) break;
         if (!plain_number(optarg, 0, records::kMaxValues, v))
-          return "-n (--values) takes a whole number from 0 to 12, not '" + std::string(optarg) +
-                 "'";
+          return "-n (--values) takes a whole number from 0 to 12 or auto, not '" +
+                 std::string(optarg) + "'";
         opts.nval = static_cast<std::int32_t>(v);
         break;
       case 'j':
@@ -112,7 +115,8 @@ std::string parse_command_line(int argc, char* argv[], Options& opts) {
   }
   if (opts.help || opts.version) return {};
   for (int i = optind; i < argc; ++i) opts.files.emplace_back(argv[i]);
-  if (opts.nval < 0) return "the number of values per record is needed: -n N (--values=N)";
+  if (opts.nval < 0 && !opts.count_values)
+    return "the number of values per record is needed: -n N (--values=N)";
   if (opts.files.empty()) return "no data file was named";
   return {};
 }

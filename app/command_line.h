@@ -13,6 +13,7 @@ struct Options {
   bool help = false;               // print the usage and stop
   bool version = false;            // print the version and stop
   std::int32_t nval = -1;          // values per record, 0 to 12; -1 until given
+  bool count_values = false;       // --values auto: each file's count from its first record
   unsigned jobs = 0;               // files run at once; 0 for one per processor
   std::string output_dir;          // where the outputs go; empty for beside each file
   std::vector<std::string> files;  // the data files, as given

@@ -11,6 +11,7 @@
 #include "records/listing.h"
 #include "records/timebase.h"
 #include "records/trace.h"
+#include "textio/first_line.h"
 #include "textio/freeform_reader.h"
 #include "textio/freeform_writer.h"
 #include "textio/output.h"
@@ -100,30 +101,64 @@ std::size_t record_items(records::Observation& r, std::int32_t nval, textio::Ite
   return 5 + static_cast<std::size_t>(n);
 }
 
-// The files of a run, open once they all could be.
+// The files of a run.
 struct OpenFiles {
   std::unique_ptr<textio::Source> data;   // read
   std::unique_ptr<textio::Sink> listing;  // written, ".jul"
   std::unique_ptr<textio::Sink> trace;    // written, ".gap"
 };
 
-// Opens the data file, the listing and the trace, in that order, so that a
-// missing data file touches no output; returns kExitOk, or kExitOpenFailed
-// after reporting the file that could not be opened.
-int open_files(const FileNames& names, Console& con, textio::FileSystem& fs, OpenFiles& files) {
+// Reports a file that could not be opened; returns kExitOpenFailed.
+int refuse_open(Console& con, int err, const char* what, const std::string& path) {
+  con.report(std::string("cannot open ") + what + " '" + path +
+             "': " + std::generic_category().message(err));
+  return kExitOpenFailed;
+}
+
+// Opens the data file. Its outputs are opened after it (open_outputs), so
+// that a missing data file touches none. Returns kExitOk or kExitOpenFailed.
+int open_data(const FileNames& names, Console& con, textio::FileSystem& fs, OpenFiles& files) {
   int err = 0;
-  auto refused = [&](const char* what, const std::string& path) {
-    con.report(std::string("cannot open ") + what + " '" + path +
-               "': " + std::generic_category().message(err));
-    return kExitOpenFailed;
-  };
   files.data = fs.open_read(names.data, err);
-  if (files.data == nullptr) return refused("data file", names.data);
+  return files.data != nullptr ? kExitOk : refuse_open(con, err, "data file", names.data);
+}
+
+// Creates the listing and the trace, in that order; returns kExitOk or kExitOpenFailed.
+int open_outputs(const FileNames& names, Console& con, textio::FileSystem& fs, OpenFiles& files) {
+  int err = 0;
   files.listing = fs.open_write(names.listing, err);
-  if (files.listing == nullptr) return refused("listing file", names.listing);
+  if (files.listing == nullptr) return refuse_open(con, err, "listing file", names.listing);
   files.trace = fs.open_write(names.trace, err);
-  if (files.trace == nullptr) return refused("trace file", names.trace);
+  if (files.trace == nullptr) return refuse_open(con, err, "trace file", names.trace);
   return kExitOk;
+}
+
+// Takes the count of values from the first record's line of data, read
+// ahead into first, and names it on the console when tell is set. Returns
+// kExitOk, or after a report kExitDialogue for a line that gives no count
+// (kExitReadError when the data cannot be read).
+int count_values(textio::Source& data, textio::FirstLine& first, RunState& st, Console& con,
+                 bool tell) {
+  first = textio::read_first_line(data);
+  if (first.io_error != 0) {
+    con.report("could not be read: " + std::generic_category().message(first.io_error));
+    return kExitReadError;
+  }
+  const std::string where = at_line("", first.line);
+  const auto n = static_cast<std::int32_t>(first.numbers) - 5;
+  if (first.line == 0) {
+    con.report("no record line to count the values of");
+  } else if (first.numbers == 0) {
+    con.report(where + "the values cannot be counted: the line holds more than plain numbers");
+  } else if (n < 0 || n > records::kMaxValues) {
+    con.report(where + "the line holds " + std::to_string(first.numbers) +
+               " numbers, not the 5 date and time parts and 0 to 12 values of a record");
+  } else {
+    st.nval = n;
+    if (tell) con.report(where + std::to_string(n) + " values a record, counted on this line");
+    return kExitOk;
+  }
+  return kExitDialogue;
 }
 
 // Tells on standard error, without changing the run, what in the record
@@ -157,15 +192,16 @@ bool close_output(textio::Output& out, Console& con, const char* what) {
   return false;
 }
 
-// The record loop and its endings over open files; file names the data file
-// in reports (its name and a blank, or nothing). Counts the records listed.
-int record_loop(RunState& st, OpenFiles& files, Console& con, const std::string& file,
-                std::uint64_t& records) {
+// The record loop and its endings over the data's source and the open
+// outputs; file names the data file in reports (its name and a blank, or
+// nothing). Counts the records listed.
+int record_loop(RunState& st, textio::Source& source, OpenFiles& files, Console& con,
+                const std::string& file, std::uint64_t& records) {
   st.xold = 0.0f;
   st.gap = 1;
   textio::Output listing(*files.listing);
   textio::Output trace(*files.trace);
-  textio::Reader data(*files.data);
+  textio::Reader data(source);
   records::Observation& r = st.obs;
   textio::Item item_list[5 + records::kMaxValues];
   const std::span<const textio::Item> items(item_list, record_items(r, st.nval, item_list));
@@ -249,22 +285,31 @@ int run(Console& con, textio::FileSystem& fs) {
   FileNames names;
   OpenFiles files;
   int status = start_dialogue(st, con, names);
-  if (status == kExitOk) status = open_files(names, con, fs, files);
+  if (status == kExitOk) status = open_data(names, con, fs, files);
+  if (status == kExitOk) status = open_outputs(names, con, fs, files);
   if (status == kExitOk) {
     announce(st, con);
     std::uint64_t records = 0;
-    status = record_loop(st, files, con, names.data + " ", records);
+    status = record_loop(st, *files.data, files, con, names.data + " ", records);
   }
   con.lines.flush();
   return status;
 }
 
-FileRun run_file(const FileNames& names, std::int32_t nval, Console& con, textio::FileSystem& fs) {
+FileRun run_file(const FileNames& names, std::int32_t nval, Console& con, textio::FileSystem& fs,
+                 bool tell_count) {
   RunState st;
   st.nval = nval;
   OpenFiles files;
-  FileRun done{open_files(names, con, fs, files), 0};
-  if (done.status == kExitOk) done.status = record_loop(st, files, con, "", done.records);
+  textio::FirstLine first;
+  FileRun done{open_data(names, con, fs, files), 0};
+  if (done.status == kExitOk && nval == kCountValues)
+    done.status = count_values(*files.data, first, st, con, tell_count);
+  if (done.status == kExitOk) done.status = open_outputs(names, con, fs, files);
+  if (done.status == kExitOk) {
+    textio::ReplaySource data(first.head, *files.data);
+    done.status = record_loop(st, data, files, con, "", done.records);
+  }
   con.lines.flush();
   return done;
 }

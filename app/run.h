@@ -20,9 +20,15 @@ struct FileRun {
   std::uint64_t records;  // records listed
 };
 
-// Runs the data file of names with nval (0 to 12) values a record, as the
-// dialogue does once it has its replies, but with no reading line; reports
-// leave the data file's name to the console's label.
-FileRun run_file(const FileNames& names, std::int32_t nval, Console& con, textio::FileSystem& fs);
+// The count of values a record that run_file takes from the data file's
+// first record line.
+constexpr std::int32_t kCountValues = -1;
+
+// Runs the data file of names with nval (0 to 12, or kCountValues) values a
+// record, as the dialogue does once it has its replies, but with no reading
+// line; a count taken from the file is named on the console when tell_count
+// is set. Reports leave the data file's name to the console's label.
+FileRun run_file(const FileNames& names, std::int32_t nval, Console& con, textio::FileSystem& fs,
+                 bool tell_count = false);
 
 }  // namespace app

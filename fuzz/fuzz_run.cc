@@ -1,7 +1,8 @@
 // A whole run in memory on the replies, a NUL byte, then the data file. Every
 // run: cut reads (a few bytes at a time) change nothing; every record's
 // listing lines have one shape of the layout's widths; the trace is a step line.
-// And the command line's run of the data, with a count of its size modulo 13,
+// And the command line's run of the data, with the count its first record
+// line gives (--values auto) or else its size modulo 13,
 // writes what the dialogue writes given the same file and count, ends as it
 // does, and says nothing but reports that name the file, some whenever it fails.
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "app/run.h"
 #include "app/run_state.h"
 #include "tests/support.h"
+#include "textio/first_line.h"
 #include "textio/freeform_reader.h"
 
 namespace {
@@ -56,13 +58,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             again.err.text == run.err.text && again.fs.files == run.fs.files,
         "cut reads change nothing");
 
-  const int nval = static_cast<int>(size % 13);
+  // The count as the first record line gives it (--values auto), where it can;
+  // else one of the size.
+  textio::MemorySource first_line(body);
+  const textio::FirstLine first = textio::read_first_line(first_line);
+  const bool counted = first.numbers >= 5 && first.numbers <= 17;
+  const int nval = counted ? static_cast<int>(first.numbers) - 5 : static_cast<int>(size % 13);
   const Run dialogue("st90.all\n" + std::to_string(nval) + "\n", body, 0);
   support::MemoryFiles fs;
   fs.files["in/st90.all.tmp"] = body;
   std::string log;
-  const int status =
-      app::run_batch_file(app::names_for_file("in/st90.all.tmp", "out"), nval, fs, log).status;
+  const int status = app::run_batch_file(app::names_for_file("in/st90.all.tmp", "out"),
+                                         counted ? app::kCountValues : nval, fs, log)
+                         .status;
   check(status == dialogue.status && fs.files["out/st90.jul"] == dialogue.output(".jul") &&
             fs.files["out/st90.gap"] == dialogue.output(".gap"),
         "the command line writes and ends as the dialogue does");

@@ -63,7 +63,7 @@ cmp -s cl/out/station90.jul "$examples/station90.jul" && cmp -s cl/out/station90
   fail "sample: the command line's outputs differ from the dialogue's"
 mkdir fx fx/a fx/b && cd fx || exit 1
 printf '1 1 90 0 0 1\n' | tee a/st.all.tmp b/st.all.tmp b/c.d x.jul > full.tmp && ln -s /dev/full full.gap
-printf '1 1 90 0 0 1\n1 1 90 0 5 x\n' > bad.tmp && printf '1 2 90 0 0 1\n1 1 90 0 5 1\n' > late.tmp
+printf '1 1 90 0 0 1\n1 1 90 0 5 x\n' > bad.tmp && echo 1 1 90 > short.tmp && printf '1 2 90 0 0 1\n1 1 90 0 5 1\n' > late.tmp
 cd .. && (cd fx && find . -type f) | LC_ALL=C sort > fixture
 cli() {
   rm -rf row && cp -R fx row && cd row && eval "$tool $2" > ../stdout 2> ../stderr
@@ -74,8 +74,8 @@ cli() {
 try="(vantrel --help tells more)|"
 cli 3 '--bogus a/st.all.tmp' '' "vantrel: unknown option '--bogus' $try"
 cli 3 'a/st.all.tmp' '' "vantrel: the number of values per record is needed: -n N (--values=N) $try"
-cli 3 '-n nine a/st.all.tmp' '' "vantrel: -n (--values) takes a whole number from 0 to 12, not 'nine' $try"
-cli 3 '--values=13 a/st.all.tmp' '' "vantrel: -n (--values) takes a whole number from 0 to 12, not '13' $try"
+cli 3 '-n nine a/st.all.tmp' '' "vantrel: -n (--values) takes a whole number from 0 to 12 or auto, not 'nine' $try"
+cli 3 '--values=13 a/st.all.tmp' '' "vantrel: -n (--values) takes a whole number from 0 to 12 or auto, not '13' $try"
 cli 3 'a/st.all.tmp -n' '' "vantrel: -n (--values) needs a value $try"
 cli 3 '-n 1 -j 0 a/st.all.tmp' '' "vantrel: -j (--jobs) takes a whole number of at least 1, not '0' $try"
 cli 3 '-n 1' '' "vantrel: no data file was named $try"
@@ -88,6 +88,7 @@ cli 0 '-n 12 a/st.all.tmp' './a/st.gap ./a/st.jul ' ''
 cli 0 'a/st.all.tmp --values 1 -j 3 --output-dir=a b/c.d' './a/c.gap ./a/c.jul ./a/st.gap ./a/st.jul ' ''
 cli 2 '-n 1 late.tmp' './late.gap ./late.jul ' "vantrel: late.tmp: HEY, 0.0034722222 is less than 1.0  1/ 1/ 90 0: 5|vantrel: late.tmp: DATES OUT OF ORDER|vantrel: late.tmp: line 2: the record is dated before the one above it|"
 cli 4 '-j 1 -n 1 -o . bad.tmp b/bad.tmp b/c.d' './bad.gap ./bad.jul ./c.gap ./c.jul ' "vantrel: bad.tmp: Read error|vantrel: bad.tmp: 1/ 1/ 90 0: 5 1.0|vantrel: bad.tmp: line 2: value 1 (\"x\") is not a number|vantrel: b/bad.tmp: cannot open data file 'b/bad.tmp': No such file or directory|"
+cli 3 '-j 1 --values auto b/c.d short.tmp' './b/c.gap ./b/c.jul ' "vantrel: short.tmp: line 1: the line holds 3 numbers, not the 5 date and time parts and 0 to 12 values of a record|"
 cli 5 '-j1 -n1 full.tmp a' './full.jul ' "vantrel: full.tmp: the trace file could not be written in full: No space left on device|vantrel: a: cannot open data file 'a': Is a directory|"
 
 # Lines of any length in fixed memory: 256 MiB of blanks and 64 MiB of
@@ -117,16 +118,19 @@ echo 0 >&3; exec 3>&-
 wait $tty || fail "terminal: status $?"
 same s.jul "  0.000  365.000 01-01-1990 00:00"
 
-# A batch at a terminal shows its status line while a file is still being
-# read (here a pipe that waits for the test), and takes it off at the end;
-# the same batch off a terminal, started first, says nothing.
+# A batch at a terminal names the counts it takes and shows its status line
+# while a file is still being read (here a pipe that waits for the test),
+# and takes it off at the end; the same batch off a terminal, started first,
+# says nothing.
 mkfifo p.tmp q.tmp && mkdir qo && rm -f b.jul
-$tool -n 0 -o qo b.c.tmp q.tmp 2> quiet & quiet=$!
+$tool -n auto -o qo b.c.tmp q.tmp 2> quiet & quiet=$!
 script -qfec "$tool -n 0 b.c.tmp p.tmp" screen < /dev/null > /dev/null & tty=$!
 wait_for '1/2 files, 0 failed' || fail "terminal: no status line"
 for p in p q; do timeout 10 sh -c "cat b.c.tmp > $p.tmp" || fail "batch: $p.tmp not read"; done
 wait $tty || fail "batch at a terminal: status $?"
-case $(grep -a 'files, 0 failed' screen | tail -n 1) in *"$(printf '\r\033[K')") ;;
+case $(tr '\n' ' ' < screen | sed 's/.*files, 0 failed//') in *"$(printf '\033[K\r\033[K')"*) ;;
   *) fail "terminal: the status line is left on the screen" ;; esac
 wait $quiet && [ ! -s quiet ] || fail "batch off a terminal: not silent"
+script -qfec "$tool -n auto -o qo b.c.tmp" screen < /dev/null > /dev/null
+grep -q 'b.c.tmp: line 1: 0 values a record, counted on this line' screen || fail "terminal: count not named"
 exit $failed

@@ -1,0 +1,63 @@
+// The count of values taken from a data file's first record line.
+#include "textio/first_line.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+// Plain numbers parted by blanks or one comma each; anything else gives no count.
+TEST(FirstLine, CountsPlainNumbers) {
+  const struct {
+    const char* line;
+    std::size_t numbers;
+  } cases[] = {
+      {"1 1 90 0 0 1.5 -2 +3e4 .5 5. 1D-3", 11},
+      {"1,2 , 3,\t4,", 4},  // a comma before the line end only parts
+      {"1,,2", 0},          // an empty value
+      {",1", 0},
+      {"1 2*3", 0},
+      {"1 2 /", 0},
+      {"1 x", 0},
+      {"1 1e", 0},
+      {"1 + 2", 0},
+      {"1 .", 0},
+      {"", 0},
+  };
+  for (const auto& c : cases) EXPECT_EQ(textio::count_numbers(c.line), c.numbers) << c.line;
+}
+
+// The first line that is not blank is found however the source hands its
+// bytes over, and the reader is handed every byte again, then the rest.
+TEST(FirstLine, ReadsAheadAndHandsEverythingOn) {
+  const struct {
+    std::string data;
+    std::uint64_t line;
+    std::size_t numbers;
+  } cases[] = {
+      {"\n \t\r\n1 2 3\r\n4 5\n", 3, 3},
+      {"1 2", 1, 2},
+      {"  \n\n", 0, 0},
+      {"", 0, 0},
+      {std::string(textio::kMaxHead, ' ') + "\n1", 0, 0},
+  };
+  for (const auto& c : cases) {
+    for (const std::size_t step : {0, 1}) {
+      textio::MemorySource src(c.data, step);
+      const textio::FirstLine first = textio::read_first_line(src);
+      EXPECT_EQ(first.line, c.line) << c.data.substr(0, 20);
+      EXPECT_EQ(first.numbers, c.numbers) << c.data.substr(0, 20);
+      textio::ReplaySource again(first.head, src);
+      std::string all;
+      char buf[7];
+      for (std::size_t got = 1; got != 0;) {
+        ASSERT_EQ(again.read(buf, sizeof buf, got), 0);
+        all.append(buf, got);
+      }
+      EXPECT_EQ(all, c.data);
+    }
+  }
+}
+
+}  // namespace

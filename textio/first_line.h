@@ -1,0 +1,46 @@
+// A data file's first record line, read ahead of the reader, for a caller
+// that takes the count of values from it rather than being told.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "textio/stream.h"
+
+namespace textio {
+
+// What the first line of a source that is not blank holds.
+struct FirstLine {
+  std::string head;         // every byte read from the source, to hand on to the reader
+  std::uint64_t line = 0;   // its number, from 1; 0 when there is none within kMaxHead bytes
+  std::size_t numbers = 0;  // the plain numbers on it; 0 when it holds anything else as well
+  int io_error = 0;         // the errno value of a failed read, or 0
+};
+
+// The most bytes read ahead to find the line.
+inline constexpr std::size_t kMaxHead = std::size_t{64} * 1024;
+
+// Reads src up to the end of its first line that is not blank.
+FirstLine read_first_line(Source& src);
+
+// The plain decimal numbers on line (an optional sign, digits with an
+// optional point, an optional exponent), parted by blanks or one comma each,
+// as the reader parts values; 0 when the line holds anything else, such as
+// an empty value, a repeat count or a slash.
+std::size_t count_numbers(std::string_view line);
+
+// A source that hands over the bytes read ahead first, then the rest of src.
+class ReplaySource : public Source {
+ public:
+  // Reads head (which must outlive this), then src.
+  ReplaySource(std::string_view head, Source& src) : head_(head), src_(src) {}
+  int read(char* buf, std::size_t n, std::size_t& got) override;
+
+ private:
+  std::string_view head_;
+  Source& src_;
+};
+
+}  // namespace textio
