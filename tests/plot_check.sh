@@ -1,7 +1,7 @@
 #!/bin/sh
 # The plotting scripts (77 = skipped when gnuplot is not installed):
 # plot-coverage draws the sample, named by a path with its suffix, into a
-# PNG beside it; plot-archive draws three stems into one picture of the
+# PNG beside it, and refuses a cut trace and a value it cannot draw; plot-archive draws three stems into one picture of the
 # size it should have, without a word from gnuplot; then its faults, each
 # with its status and the name of what is wrong, the good stems still drawn.
 set -eu
@@ -15,6 +15,12 @@ cp "$examples/station90.gap" "$examples/station90.jul" "$work/"
 size() { od -An -tu1 -j16 -N8 "$1" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }'; }
 [ "$(head -c 8 "$work/station90.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]
 cd "$work"
+# A trace whose run stopped early is not drawn; a value past the tenth is refused.
+head -n 5 "$data/leap96.gap" >cut.gap
+if "$tools/plot-coverage" cut 2>err; then echo "cut trace drawn"; exit 1; fi
+grep -q '^plot-coverage: cut.gap: line 5: the trace ends at' err && [ ! -e cut.png ]
+status=0 && "$tools/plot-coverage" -v 11 station90 2>/dev/null || status=$?
+[ "$status" = 2 ]
 cp station90.jul ./-x.jul && cp station90.gap ./-x.gap
 "$tools/plot-archive" station90.jul "$data/leap92.gap" "$data/leap96" 2>err
 [ ! -s err ] && [ "$(size archive-coverage.png)" = 900x400 ] || { cat err; size archive-coverage.png; exit 1; }
