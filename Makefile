@@ -2,10 +2,13 @@
 
 .PHONY: run check deps test lint lint-run asan fuzz fuzz-run arm64 clean
 
-# Build the tool and run it on the bundled sample data in examples/.
+# Build the tool, run it on the bundled sample data in examples/, and show
+# what it made: the listing's first lines and the coverage report.
 run:
 	cmake --workflow --preset release
 	cd examples && ../build/release/vantrel < station90.replies
+	@printf '\nexamples/station90.jul begins:\n'; head -n 3 examples/station90.jul
+	@printf '\n'; sh tools/coverage-report examples/station90
 
 # Build and pass every test: the suite in the optimised build and the
 # end-to-end checks on the portable build's tool (the same code, linked with
