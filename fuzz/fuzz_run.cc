@@ -60,10 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // The count as the first record line gives it (--values auto), where it can;
   // else one of the size.
-  textio::MemorySource first_line(body);
-  const textio::FirstLine first = textio::read_first_line(first_line);
-  const bool counted = first.numbers >= 5 && first.numbers <= 17;
-  const int nval = counted ? static_cast<int>(first.numbers) - 5 : static_cast<int>(size % 13);
+  textio::MemorySource body_source(body);
+  const std::size_t numbers = textio::read_first_line(body_source).numbers;
+  const bool counted = numbers >= 5 && numbers <= 17;
+  const int nval = counted ? static_cast<int>(numbers) - 5 : static_cast<int>(size % 13);
   const Run dialogue("st90.all\n" + std::to_string(nval) + "\n", body, 0);
   support::MemoryFiles fs;
   fs.files["in/st90.all.tmp"] = body;

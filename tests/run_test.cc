@@ -171,11 +171,13 @@ TEST(Run, NotesOnLikelyMistakes) {
       {"1 1 0 0 0 1\n1 1 90 0 0 1\n", 0,
        "x.tmp line 1: year 0 is not one of 89 to 99: the calendar counts two-digit years as 1989 "
        "to 1999, with 1992 and 1996 its only leap years, and lists the records in it\n"},
-      {"1 1 99 0 0 1\n1 1 100 0 0 1\n", 0, ""},
+      {"1 1 89 0 0 1\n1 1 100 0 0 1\n", 0, ""},
+      {"1 1 99 0 0 1\n", 0, ""},
       {"2 29 90 1 0 1\n3 1 90 0 0 1\n", 2,
        "x.tmp line 2: the record is dated before the one above it, which is dated 29 February: the "
        "calendar has that day in 1992 and 1996 only, and in other years takes it for 1 March\n"},
-      {"2 29 92 1 0 1\n3 1 92 0 0 1\n", 0, ""},
+      {"2 29 92 1 0 1\n2 28 92 0 0 1\n", 2,
+       "x.tmp line 2: the record is dated before the one above it\n"},
       {"2 29 90 1 0 1\n3 1 90 1 0 1\n2 28 90 0 0 1\n", 2,
        "x.tmp line 3: the record is dated before the one above it\n"},
   };
