@@ -197,8 +197,6 @@ bool close_output(textio::Output& out, Console& con, const char* what) {
 // nothing). Counts the records listed.
 int record_loop(RunState& st, textio::Source& source, OpenFiles& files, Console& con,
                 const std::string& file, std::uint64_t& records) {
-  st.xold = 0.0f;
-  st.gap = 1;
   textio::Output listing(*files.listing);
   textio::Output trace(*files.trace);
   textio::Reader data(source);
@@ -213,7 +211,7 @@ int record_loop(RunState& st, textio::Source& source, OpenFiles& files, Console&
   for (;;) {
     textio::Outcome o = data.read(items);
     if (o == textio::Outcome::end) {
-      write_points(trace, points, records::trace_close(st.x, st.xold, points));
+      write_points(trace, points, st.trace.close(points));
       break;
     }
     if (o == textio::Outcome::error || !records::month_in_year(r.month)) {
@@ -233,15 +231,16 @@ int record_loop(RunState& st, textio::Source& source, OpenFiles& files, Console&
     records::Times t = records::compute_times(r);
     st.x = t.x;
     st.bigx = t.bigx;
-    write_points(trace, points, records::trace_record(st.gap, st.x, st.xold, points));
-    if (records::out_of_order(st.x, st.xold)) {
+    const float xold = st.trace.xold();
+    write_points(trace, points, st.trace.record(st.x, points));
+    if (records::out_of_order(st.x, xold)) {
       // The diagnostic as it has always read, "HEY, " and all: scripts look
       // for it. Kept as it is on purpose.
       FreeLine(con.lines)
           .text("HEY, ")
           .real(st.x)
           .text(" is less than ")
-          .real(st.xold)
+          .real(xold)
           .text("  ")
           .integer(r.month)
           .text("/")
@@ -264,7 +263,6 @@ int record_loop(RunState& st, textio::Source& source, OpenFiles& files, Console&
     char* p = listing.reserve(records::kMaxListingChars);
     listing.commit(p + records::format_listing(p, r, t, st.nval));
     ++records;
-    st.xold = st.x;
     after_feb29 = r.month == 2 && r.day == 29 && !records::leap_year(r.year);
     // A full disk: stop here rather than read the rest of the file for nothing.
     if (listing.error() != 0 || trace.error() != 0) break;

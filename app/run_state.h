@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "records/observation.h"
+#include "records/trace.h"
 
 namespace app {
 
@@ -25,8 +26,7 @@ struct RunState {
   records::Observation obs;     // the current record
   float x = 0.0f;               // day-of-year time of the current record
   float bigx = 0.0f;            // epoch-day time of the current record
-  float xold = 0.0f;            // day-of-year time of the last record listed
-  std::int32_t gap = 1;         // 1 until the first record is traced
+  records::Trace trace;         // the coverage trace's gap and xold
 };
 
 // Exit statuses of the tool.

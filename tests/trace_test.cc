@@ -20,14 +20,9 @@ std::string trace_of(const std::vector<float>& times, bool closed) {
     for (int k = 0; k < n; ++k)
       out << (out.tellp() > 0 ? ", " : "") << p[k].time << ' ' << p[k].state;
   };
-  std::int32_t gap = 1;
-  float xold = 0.0f, x = 0.0f;
-  for (float t : times) {
-    x = t;
-    put(records::trace_record(gap, x, xold, p));
-    xold = x;
-  }
-  if (closed) put(records::trace_close(x, xold, p));
+  records::Trace trace;
+  for (float t : times) put(trace.record(t, p));
+  if (closed) put(trace.close(p));
   return out.str();
 }
 
