@@ -36,6 +36,10 @@ same stderr "vantrel: cannot open data file 'd.tmp': Is a directory"
 run 'e\n0\n'; [ $? = 4 ] && [ ! -e e.gap ] || fail "folder as listing"
 same stderr "vantrel: cannot open listing file 'e.jul': Is a directory"
 
+# Standard input that cannot be read is no reply that is missing.
+$tool < / 2> stderr > /dev/null; [ $? = 3 ] || fail "standard input a folder: status"
+same stderr "vantrel: standard input could not be read: Is a directory"
+
 # A full disk fails the run, and says so.
 cp b.c.tmp f.tmp && ln -s /dev/full f.gap && run 'f\n0\n'; [ $? = 5 ] || fail "full disk: status"
 same stderr "vantrel: the trace file could not be written in full: No space left on device"

@@ -73,6 +73,7 @@ TEST(Run, EndingsOnTheSecondRecord) {
        ""},
       {"1 1 90 0 5 \x01\xff\0\x7f\"\\ 2"s, 1, "",
        "value 1 (\"\\x01\\xff\\x00\\x7f\\x22\\x5c\") is not a number\n", ""},
+      {"1 1 90 0 5 *5", 1, "", "a.tmp line 2: value 1 (\"*5\") is not a number\n", ""},
       {"1 1 90 0 0*5 2", 1, "",
        "a.tmp line 2: a repeat count of zero stands before the minute (\"0*5\")", ""},
       {"1 0 90 0 0 2", 2, " HEY, -1.0 is less than 0.0  1/ 0/ 90 0: 0\n DATES OUT OF ORDER\n",
@@ -189,6 +190,34 @@ TEST(Run, NotesOnLikelyMistakes) {
     EXPECT_EQ(r.status, c.status);
     EXPECT_EQ(r.err, c.err.empty() ? "" : "vantrel: " + c.err);
   }
+}
+
+// A source that fails is never taken for one that ended: the data file
+// failing at its start, between records or within one ends the run as a
+// record that cannot be read, every record before it listed; standard input
+// failing is no missing reply (standard input a folder: e2e.sh).
+TEST(Run, ReadFailuresAreFailures) {
+  struct Case {
+    std::string data;
+    std::size_t listed;
+  };
+  const Case cases[] = {{"", 0}, {"1 1 90 0 0 1\n", 1}, {"1 1 90 0 0 1\n1 1 90", 1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.data);
+    MemoryFiles fs;
+    fs.files["x.tmp"] = c.data;
+    fs.broken = "x.tmp";
+    const Result r = run(fs, "x\n1\n");
+    EXPECT_EQ(r.status, app::kExitReadError);
+    EXPECT_EQ(r.err, "vantrel: x.tmp could not be read: Input/output error\n");
+    EXPECT_EQ(fs.files["x.jul"].size(), 43 * c.listed);
+  }
+  support::FailingSource in("x\n");
+  textio::MemorySink out, err;
+  app::Console con(in, out, err);
+  MemoryFiles fs;
+  EXPECT_EQ(app::run(con, fs), app::kExitDialogue);
+  EXPECT_EQ(err.text, "vantrel: standard input could not be read: Input/output error\n");
 }
 
 // A full listing here, a full trace in e2e.sh.

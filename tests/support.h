@@ -21,12 +21,27 @@
 
 namespace support {
 
+// Bytes in memory that then fail to be read, as a disk or a network may.
+class FailingSource : public textio::Source {
+ public:
+  explicit FailingSource(std::string_view data) : data_(data) {}
+  int read(char* buf, std::size_t n, std::size_t& got) override {
+    if (data_.read(buf, n, got) == 0 && got > 0) return 0;
+    return EIO;
+  }
+
+ private:
+  textio::MemorySource data_;
+};
+
 // Files held in a map. Data files are handed over step bytes a read (all at
-// once when 0), as a pipe may cut them; the file named full fails every write.
+// once when 0), as a pipe may cut them; the file named full fails every
+// write, and the one named broken every read past its bytes.
 class MemoryFiles : public textio::FileSystem {
  public:
   std::map<std::string, std::string> files;
   std::string full;
+  std::string broken;
   std::size_t step = 0;
 
   std::unique_ptr<textio::Source> open_read(const std::string& path, int& err) override {
@@ -35,6 +50,7 @@ class MemoryFiles : public textio::FileSystem {
       err = ENOENT;
       return nullptr;
     }
+    if (path == broken) return std::make_unique<FailingSource>(it->second);
     return std::make_unique<textio::MemorySource>(it->second, step);
   }
   std::unique_ptr<textio::Sink> open_write(const std::string& path, int&) override {

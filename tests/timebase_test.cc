@@ -48,4 +48,26 @@ TEST(Timebase, DayOfYearAndEpochDay) {
   }
 }
 
+// Every hour of one day to the last bit, at a minute where a nearly equal
+// sequence of float operations (the minute of the day over 1440, or the
+// hour's and the minute's fractions added in another order) differs for
+// some hours: 2 January 1990 at h:37, as the stored listings and traces have it.
+TEST(Timebase, EveryHourToTheLastBit) {
+  const float want[24][2] = {
+      {1.0256945f, 366.0257f}, {1.0673611f, 366.06735f}, {1.1090279f, 366.10904f},
+      {1.1506945f, 366.1507f}, {1.1923611f, 366.19235f}, {1.2340279f, 366.23404f},
+      {1.2756945f, 366.2757f}, {1.3173611f, 366.31735f}, {1.3590279f, 366.35904f},
+      {1.4006945f, 366.4007f}, {1.4423611f, 366.44235f}, {1.4840279f, 366.48404f},
+      {1.5256945f, 366.5257f}, {1.5673612f, 366.56735f}, {1.6090277f, 366.60904f},
+      {1.6506945f, 366.6507f}, {1.6923612f, 366.69235f}, {1.7340277f, 366.73404f},
+      {1.7756945f, 366.7757f}, {1.8173612f, 366.81735f}, {1.8590277f, 366.85904f},
+      {1.9006945f, 366.9007f}, {1.9423612f, 366.94235f}, {1.9840277f, 366.98404f},
+  };
+  for (int h = 0; h < 24; ++h) {
+    const records::Times t = records::compute_times(support::record(1, 2, 90, h, 37));
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(t.x), std::bit_cast<std::uint32_t>(want[h][0])) << h;
+    EXPECT_EQ(std::bit_cast<std::uint32_t>(t.bigx), std::bit_cast<std::uint32_t>(want[h][1])) << h;
+  }
+}
+
 }  // namespace
