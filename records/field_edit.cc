@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "textio/word.h"
+
 namespace records {
 
 namespace {
@@ -29,8 +31,7 @@ constexpr std::uint64_t kPow10[] = {1ull,
 
 constexpr double kPow10Double[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
 
-// The high bit of each of a word's eight bytes.
-constexpr std::uint64_t kHigh = 0x8080808080808080ull;
+using textio::kHigh;
 
 void fill_stars(char* out, int w) {
   std::memset(out, '*', static_cast<std::size_t>(w));
@@ -91,7 +92,7 @@ inline std::uint64_t eight_digits(std::uint32_t q) {
 // at least one whole-number digit, with no loop and no branch on the number
 // of digits or the sign: all the digits are made at once, the leading zeros
 // turned into blanks and a minus sign put in by byte arithmetic, and the
-// point let in between. Little-endian machines only.
+// point let in between.
 inline void put_fixed(char* out, int w, int d, std::uint32_t q, bool neg) {
   const int iw = w - d - 1;  // room for the sign and the whole-number digits
   // The w - 1 digits of the field, first in the lowest byte.
@@ -114,12 +115,12 @@ inline void put_fixed(char* out, int w, int d, std::uint32_t q, bool neg) {
   const std::uint64_t whole = (std::uint64_t{1} << (8 * iw)) - 1;
   const std::uint64_t text =
       (field & whole) | std::uint64_t{'.'} << (8 * iw) | (field & ~whole) << 8;
-  char bytes[8];
-  std::memcpy(bytes, &text, sizeof bytes);
   if (w <= 8) {
+    char bytes[8];
+    textio::store_word(bytes, text);
     std::memcpy(out, bytes, static_cast<std::size_t>(w));
   } else {
-    std::memcpy(out, bytes, 8);
+    textio::store_word(out, text);
     out[8] = static_cast<char>(field >> 56);  // the last digit, pushed out by the point
   }
 }
@@ -127,19 +128,18 @@ inline void put_fixed(char* out, int w, int d, std::uint32_t q, bool neg) {
 // The real editor. The listing's field shapes call it with constant w and
 // d, so that each gets a copy with its loops unrolled.
 inline void edit_real_at(char* out, float v, int w, int d) {
-  if constexpr (std::endian::native == std::endian::little && FLT_EVAL_METHOD == 0) {
-    if (w <= 9) {
-      // The common case in a few operations: v * 10^d is exact in double
-      // (24 bits times at most 20), and adding and taking away 2^52 rounds it
-      // to an integer, ties to even, as every IEEE double operation rounds
-      // (the classic magic-number rounding: at 2^52 a double has no bits
-      // below its units left).
-      // NaNs, infinities and values too wide fail the test and go on below.
-      double a = std::fabs(static_cast<double>(v)) * kPow10Double[d];
-      if (a < kPow10Double[w - 1]) {
-        auto q = static_cast<std::uint32_t>((a + 0x1p52) - 0x1p52);
-        if (q < kPow10[w - 1]) return put_fixed(out, w, d, q, std::signbit(v));
-      }
+  static_assert(FLT_EVAL_METHOD == 0, "the rounding below needs doubles evaluated as doubles");
+  if (w <= 9) {
+    // The common case in a few operations: v * 10^d is exact in double
+    // (24 bits times at most 20), and adding and taking away 2^52 rounds it
+    // to an integer, ties to even, as every IEEE double operation rounds
+    // (the classic magic-number rounding: at 2^52 a double has no bits
+    // below its units left).
+    // NaNs, infinities and values too wide fail the test and go on below.
+    double a = std::fabs(static_cast<double>(v)) * kPow10Double[d];
+    if (a < kPow10Double[w - 1]) {
+      auto q = static_cast<std::uint32_t>((a + 0x1p52) - 0x1p52);
+      if (q < kPow10[w - 1]) return put_fixed(out, w, d, q, std::signbit(v));
     }
   }
   auto bits = std::bit_cast<std::uint32_t>(v);
@@ -170,7 +170,7 @@ inline void edit_real_at(char* out, float v, int w, int d) {
 
   // Enough digits to leave no room for the point is too wide whatever the sign.
   if (q >= kPow10[w - 1]) return fill_stars(out, w);
-  if (std::endian::native == std::endian::little && w <= 9) {
+  if (w <= 9) {
     put_fixed(out, w, d, static_cast<std::uint32_t>(q), neg);
   } else if (q <= 0xffffffffu) {
     put_number(out, w, static_cast<std::uint32_t>(q), d + 1, d, neg);
@@ -200,14 +200,8 @@ void edit_cents(char* out, const float* v, const std::uint64_t* text, int n) {
     // field is a blank and the text's eight bytes, each NUL a blank: the
     // high bit of each NUL byte (set by adding 0x7f to the low seven bits
     // of any other, with no carry out of the byte), moved down to 0x20.
-    const std::uint64_t nul = ~(((t & ~kHigh) + ~kHigh) | t) & kHigh;
-    const std::uint64_t bytes = t | nul >> 2;
     field[0] = ' ';
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(field + 1, &bytes, 8);
-    } else {
-      for (int b = 0; b < 8; ++b) field[1 + b] = static_cast<char>(bytes >> (8 * b));
-    }
+    textio::store_word(field + 1, t | textio::zero_bytes(t) >> 2);
   }
 }
 

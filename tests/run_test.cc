@@ -165,7 +165,7 @@ TEST(Run, NotesOnLikelyMistakes) {
     std::string err;
   };
   const Case cases[] = {
-      {"1 1 90 0 0\n1\n1 1 90 0 5 2\n3\n", 0,
+      {"1 1 90 0 0\n1\n1 1 90 0 5\n2\n", 0,
        "x.tmp line 1: the record runs over onto the next line: that line holds 5 of its 6 numbers "
        "(5 date and time parts and 1 value); is the count of values right?\n"},
       {"1 1 90 0 0 1\n1 1 90 0 5 1, 2\n", 0, ""},

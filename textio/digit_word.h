@@ -1,28 +1,16 @@
 // The quick token's eight characters at a time: finding where a run of ASCII
 // digits ends and reading its value with a few multiplications instead of a
 // loop whose length changes from token to token (and so costs a mispredicted
-// branch each time). Only for little-endian machines; the reader checks and
-// keeps a byte loop for the others.
+// branch each time).
 #pragma once
 
 #include <bit>
 #include <cstdint>
-#include <cstring>
 
 #include "textio/chars.h"
+#include "textio/word.h"
 
 namespace textio {
-
-// Loads the eight bytes at p, the first in the lowest byte.
-inline std::uint64_t load_word(const char* p) {
-  std::uint64_t w;
-  std::memcpy(&w, p, sizeof w);
-  return w;
-}
-
-// The high bit of each of a word's eight bytes, where the byte tests below
-// leave their answers.
-inline constexpr std::uint64_t kHigh = 0x8080808080808080ull;
 
 // The value of eight digit values, one a byte, the first in the lowest byte
 // (leading zero bytes stand for leading zeros). Eight digits in three
@@ -47,18 +35,6 @@ inline std::uint32_t digits_value(std::uint64_t w, int n) {
   return eight_digits_value((w - 0x3030303030303030ull) << (8 * (8 - n)));
 }
 
-// The high bit of every byte of w that is an ASCII digit, exactly: each byte
-// is tested on its low seven bits, where adding cannot carry into the next
-// byte, and a byte with its high bit set is never a digit. (A byte-range test
-// in one word, after the "has a byte between m and n" trick of Sean Anderson's
-// Bit Twiddling Hacks, made exact by masking the high bits first.)
-inline std::uint64_t digit_bytes(std::uint64_t w) {
-  const std::uint64_t low = w & ~kHigh;
-  const std::uint64_t at_least_0 = low + 0x5050505050505050ull;  // 0x30 + 0x50 = 0x80
-  const std::uint64_t above_9 = low + 0x4646464646464646ull;     // 0x3a + 0x46 = 0x80
-  return at_least_0 & ~above_9 & ~w & kHigh;
-}
-
 // A plain decimal read from one eight-byte word: its digits as one integer,
 // how many of them follow the point, whether it has a point, and its sign.
 struct PlainDecimal {
@@ -78,7 +54,7 @@ inline int plain_decimal(std::uint64_t w, PlainDecimal& out) {
   const int sign = first == '-' || first == '+' ? 1 : 0;
   out.neg = first == '-';
   w >>= 8 * sign;  // a zero byte comes in at the top, and ends nothing
-  const std::uint64_t others = ~digit_bytes(w) & 0x8080808080808080ull;
+  const std::uint64_t others = ~digit_bytes(w) & kHigh;
   if (others == 0) return 0;  // eight digits or more
   int end = std::countr_zero(others) / 8;
   std::uint64_t d = w;

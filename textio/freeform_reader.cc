@@ -218,26 +218,21 @@ inline bool Reader::quick_token(const Item& item) {
   // The block ends in a NUL, which ends no number, and is followed by zeros,
   // so eight-byte loads never leave the buffer and a token cut by the
   // block's end is left to the general path.
-  if constexpr (std::endian::native == std::endian::little) {
-    PlainDecimal n;
-    const int len = plain_decimal(load_word(in_.pos), n);
-    if (len == 0) return quick_token_bytes(item);
-    if (item.kind == Item::Kind::integer) {
-      if (n.point) return false;
-      *static_cast<std::int32_t*>(item.target) = to_int32(n.digits, n.neg);
-    } else {
-      const float v = exact_quotient(n.digits, n.frac);  // at most seven digits
-      store_real(item, n.neg ? -v : v);
-    }
-    in_.pos += len;
-    return true;
+  PlainDecimal n;
+  const int len = plain_decimal(load_word(in_.pos), n);
+  if (len == 0) return quick_token_bytes(item);
+  if (item.kind == Item::Kind::integer) {
+    if (n.point) return false;
+    *static_cast<std::int32_t*>(item.target) = to_int32(n.digits, n.neg);
   } else {
-    return quick_token_bytes(item);
+    const float v = exact_quotient(n.digits, n.frac);  // at most seven digits
+    store_real(item, n.neg ? -v : v);
   }
+  in_.pos += len;
+  return true;
 }
 
-// The quick token with a byte loop, for tokens of eight characters or more
-// and for big-endian machines.
+// The quick token with a byte loop, for tokens of eight characters or more.
 bool Reader::quick_token_bytes(const Item& item) {
   const char* p = in_.pos;
   bool neg = *p == '-';

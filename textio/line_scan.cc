@@ -6,6 +6,7 @@
 #include "textio/chars.h"
 #include "textio/decimal.h"
 #include "textio/digit_word.h"
+#include "textio/word.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -14,9 +15,6 @@
 namespace textio {
 
 namespace {
-
-// The lowest bit of each of a word's eight bytes.
-constexpr std::uint64_t kOnes = 0x0101010101010101ull;
 
 // The classes of 64 bytes of a line's window, one bit a byte.
 struct Classes {
@@ -80,20 +78,6 @@ inline Classes classify(const char* p) {
   return c;
 }
 #else
-// The high bit of every byte of w equal to c, exactly: a byte is zero after
-// the xor only when equal, and adding 0x7f to its low seven bits sets its
-// high bit when any of them is set, with no carry into the next byte.
-inline std::uint64_t bytes_equal(std::uint64_t w, char c) {
-  const std::uint64_t x = w ^ (kOnes * static_cast<unsigned char>(c));
-  return ~(((x & ~kHigh) + ~kHigh) | x) & kHigh;
-}
-
-// The high bits of the eight bytes of m, as eight bits: one multiplication
-// moves each to its place in the top byte, and no two products meet.
-inline std::uint64_t high_bits(std::uint64_t m) {
-  return ((m >> 7) * 0x0102040810204080ull) >> 56;
-}
-
 // Eight bytes at a time in 64-bit arithmetic, for any machine.
 inline Classes classify(const char* p) {
   Classes c{0, 0, 0};
@@ -137,6 +121,13 @@ class Offsets {
 // point or '+' at byte 5 and at no other byte; a digit at byte 4 (so that
 // byte 5 does not start the token, and is the point); and the first digit
 // before that one, if any, not a 0.
+//
+// "-25.69" is the bytes 00 00 2d 32 35 2e 36 39 (byte 0 first). Bit 4 clear
+// and bit 1 set: only 2e ('.'), at byte 5, as it must be. Bit 4 set: the
+// digits 32 35 36 39 at bytes 3, 4, 6 and 7, so byte 4 is a digit. The
+// first digit of bytes 0 to 3 is 32 ('2'), not 30 ('0'). In cents form.
+// "05.25" (00 00 00 30 35 2e 32 35) fails the last test, ".25" (00 00 00
+// 00 00 2e 32 35) the second, and "1.5" (00 00 00 00 00 31 2e 35) the first.
 inline bool in_cents_form(std::uint64_t text) {
   const std::uint64_t point_or_plus = (~text >> 4) & (text >> 1) & kOnes;
   const bool digit_at_4 = (text >> 36 & 1) != 0;
@@ -148,13 +139,12 @@ inline bool in_cents_form(std::uint64_t text) {
 
 }  // namespace
 
-// Token by token in 64-bit arithmetic, for any little-endian machine: each
+// Token by token in 64-bit arithmetic: each
 // token is read from one eight-byte load, a real in cents form kept as its
 // text and any other value made with no branch on its form, and the whole
 // line is then checked by its masks at once.
 std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t* bits,
                       std::uint64_t* texts) {
-  if constexpr (std::endian::native != std::endian::little) return 0;
   const std::size_t n = items.size();
   if (n == 0 || n > kLineItems) return 0;
   const Classes c0 = classify(s);
