@@ -10,9 +10,9 @@ run:
 	@printf '\nexamples/station90.jul begins:\n'; head -n 3 examples/station90.jul
 	@printf '\n'; sh tools/coverage-report examples/station90
 
-# Build and pass every test: the suite in the optimised build and the
-# end-to-end checks on the portable build's tool (the same code, linked with
-# no AVX-512 instruction in its binary), clang-format and clang-tidy, then
+# Build and pass every test: the suite in the optimised build and in the
+# portable one (the 64-bit word path, no intrinsics, no AVX-512 instruction
+# in its binary), clang-format and clang-tidy, then
 # the suite under AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz
 # targets, and the suite built for 64-bit ARM and run under qemu. First installs the
 # Debian packages that the steps need, where some are missing.
@@ -36,10 +36,11 @@ lint:
 
 lint-run:
 	clang-format --dry-run -Werror $$(git ls-files '*.cc' '*.h')
-	for p in dev fuzz; do cmake --preset $$p >/dev/null || exit 1; done
+	for p in dev portable fuzz; do cmake --preset $$p >/dev/null || exit 1; done
 	@bench=bench/; cmake --preset bench >/dev/null 2>&1 || { [ -z "$$CI" ] || exit 1; bench=none/; \
 	  echo "lint: no Google Benchmark (libbenchmark-dev); bench/ skipped"; }; \
 	{ git ls-files 'app/*.cc' 'textio/*.cc' 'records/*.cc' 'tests/*.cc' | sed 's|^|build/dev |'; \
+	  echo build/portable textio/line_scan.cc; \
 	  git ls-files 'fuzz/*.cc' | sed 's|^|build/fuzz |'; git ls-files "$$bench*.cc" | sed 's|^|build/bench |'; } | \
 	  xargs -P 2 -n 2 sh -c 'clang-tidy -p "$$0" --quiet --warnings-as-errors="*" "$$1"' 2>build/tidy.log || \
 	  { grep -v 'warnings generated' build/tidy.log; exit 1; }
@@ -50,8 +51,9 @@ asan:
 clean:
 	rm -rf build
 
-# Build the fuzz targets with clang and run each for FUZZ_SECONDS, starting
-# from the seed corpus; any report fails. Without clang the step is skipped
+# Build the fuzz targets with clang, on the default build's code and on the
+# portable build's, and run each for FUZZ_SECONDS, starting from the seed
+# corpus; any report fails. Without clang the step is skipped
 # with a note, except in CI, where it must run.
 FUZZ_SECONDS ?= 30
 fuzz:
@@ -64,11 +66,12 @@ fuzz:
 
 fuzz-run:
 	cmake --workflow --preset fuzz
-	for t in reader run fields; do \
-	  mkdir -p build/fuzz/corpus-$$t && cp fuzz/corpus/$$t/* build/fuzz/corpus-$$t/ && \
-	  build/fuzz/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
-	    -artifact_prefix=build/fuzz/ build/fuzz/corpus-$$t || exit 1; \
-	done
+	cmake --workflow --preset fuzz-portable
+	for b in fuzz fuzz-portable; do for t in reader run fields; do \
+	  mkdir -p build/$$b/corpus-$$t && cp fuzz/corpus/$$t/* build/$$b/corpus-$$t/ && \
+	  build/$$b/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
+	    -artifact_prefix=build/$$b/ build/$$b/corpus-$$t || exit 1; \
+	done; done
 
 # Cross-build the tool and its tests for 64-bit ARM and run the suite under
 # qemu's user-mode emulator. Without the cross compiler or qemu the step is

@@ -8,7 +8,8 @@
 #include "textio/digit_word.h"
 #include "textio/word.h"
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(VANTREL_PORTABLE)
+#define VANTREL_SSE2 1
 #include <emmintrin.h>
 #endif
 
@@ -51,7 +52,7 @@ inline bool only_tokens(const char* s, const Classes& c0, const Classes& c1, con
          ((c1.other | (c1.sign & ~t.starts[1])) & in1) == 0 && ends_number(s + last_end);
 }
 
-#if defined(__SSE2__)
+#if defined(VANTREL_SSE2)
 // Sixteen bytes at a time: a byte compare and a movemask make one bit a
 // byte, as simdjson classifies its input (G. Langdale, D. Lemire, "Parsing
 // gigabytes of JSON per second", VLDB Journal 28, 2019).
