@@ -1,6 +1,6 @@
 # Thin wrapper over the CMake presets, so that each job is one command.
 
-.PHONY: run check deps test lint lint-run asan fuzz fuzz-run arm64 clean
+.PHONY: run check deps test lint lint-run asan fuzz fuzz-run arm64 proofs clean
 
 # Build the tool, run it on the bundled sample data in examples/, and show
 # what it made: the listing's first lines and the coverage report.
@@ -41,12 +41,21 @@ lint-run:
 	  echo "lint: no Google Benchmark (libbenchmark-dev); bench/ skipped"; }; \
 	{ git ls-files 'app/*.cc' 'textio/*.cc' 'records/*.cc' 'tests/*.cc' | sed 's|^|build/dev |'; \
 	  echo build/portable textio/line_scan.cc; \
+	  git ls-files 'proofs/*.cc' | sed 's|^|build/dev |'; \
 	  git ls-files 'fuzz/*.cc' | sed 's|^|build/fuzz |'; git ls-files "$$bench*.cc" | sed 's|^|build/bench |'; } | \
 	  xargs -P 2 -n 2 sh -c 'clang-tidy -p "$$0" --quiet --warnings-as-errors="*" "$$1"' 2>build/tidy.log || \
 	  { grep -v 'warnings generated' build/tidy.log; exit 1; }
 
 asan:
 	cmake --workflow --preset asan
+
+# The exhaustive proofs, by hand when the code they prove changes (about
+# twenty minutes on two cores): every float through each field shape
+# against printf, every real in cents form against strtof and printf.
+proofs:
+	cmake --preset dev
+	cmake --build --preset dev
+	ctest --preset proofs
 
 clean:
 	rm -rf build

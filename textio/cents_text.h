@@ -1,7 +1,7 @@
 // Cents form: how field loggers mostly write a reading, and how the
 // listing's value columns show one. A real read in cents form can be kept as
 // its text instead of its value: written again with two decimals it gives
-// that text back (bench/cents_exhaustive.cc shows it for every such text),
+// that text back (proofs/cents_exhaustive.cc shows it for every such text),
 // so the text saves both its conversion and the listing's.
 #pragma once
 

@@ -12,7 +12,7 @@
 // Too long for the test suite, which checks the form by examples and by
 // fuzzing; run by hand:
 //
-//   build/bench/bench/cents_exhaustive
+//   make proofs   (alone: build/dev/proofs/cents_exhaustive)
 #include <bit>
 #include <cstdint>
 #include <cstdio>

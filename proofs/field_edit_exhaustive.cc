@@ -3,7 +3,7 @@
 // with ties to even (a float widens to double exactly). Too slow for the test
 // suite, which checks millions of random values; run by hand:
 //
-//   build/bench/bench/field_edit_exhaustive 9 2     (F9.2; also 7 3, 9 3)
+//   make proofs   (all three shapes; alone: build/dev/proofs/field_edit_exhaustive 9 2)
 //
 // Each value is also checked in every column of its shape in a listing
 // line.
