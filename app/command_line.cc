@@ -35,7 +35,8 @@ on standard output; at a terminal a status line shows the progress.
 Exit status: 0 when every file was read to its end; otherwise the highest
 status of a file that failed: 1 a record could not be read, 2 dates out of
 order, 4 a file could not be opened, 5 an output could not be written in full.
-3: the command line was refused, and no file was touched.
+3: the command line was refused, and no file was touched, or --values auto
+found no count on a file's first record line (which must hold a whole record).
 )";
 
 namespace {

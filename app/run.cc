@@ -146,8 +146,12 @@ int count_values(textio::Source& data, textio::FirstLine& first, RunState& st, C
   }
   const std::string where = at_line("", first.line);
   const auto n = static_cast<std::int32_t>(first.numbers) - 5;
+  if (first.line == 0 && first.head.size() < textio::kMaxHead) {
+    st.nval = 0;  // no record at all: nothing to count, and nothing to list either
+    return kExitOk;
+  }
   if (first.line == 0) {
-    con.report("no record line to count the values of");
+    con.report("no record line in the first 64 KiB to count the values of");
   } else if (first.numbers == 0) {
     con.report(where + "the values cannot be counted: the line holds more than plain numbers");
   } else if (n < 0 || n > records::kMaxValues) {
@@ -176,10 +180,15 @@ void note_doubts(const RunState& st, const textio::Reader& data, Console& con,
                " numbers (5 date and time parts and " + std::to_string(n) +
                (n == 1 ? " value" : " values") + "); is the count of values right?");
   }
-  if (first && !records::known_year(st.obs.year)) {
-    con.report(where + "year " + std::to_string(st.obs.year) +
-               " is not one of 89 to 99: the calendar counts two-digit years as 1989 to 1999, "
-               "with 1992 and 1996 its only leap years, and lists the records in it");
+  const std::int32_t year = st.obs.year;
+  if (first && !records::known_year(year)) {
+    con.report(where + "year " + std::to_string(year) +
+               " is not one of 89 to 99, the two-digit years of the calendar (1989 to 1999, "
+               "leap years 1992 and 1996 only): the listing shows it as " +
+               (year >= 0 && year <= 99 ? "19" + std::string(year < 10 ? "0" : "") +
+                                              std::to_string(year) + " by that calendar"
+                                        : "19** with asterisks for its epoch-day time") +
+               "; write years as two digits");
   }
 }
 
@@ -254,9 +263,10 @@ int record_loop(RunState& st, textio::Source& source, OpenFiles& files, Console&
       FreeLine(con.lines).text("DATES OUT OF ORDER").finish();
       // Said on standard error as well, where scripts look, with the place.
       con.report(at_line(file, data.record_line()) + "the record is dated before the one above it" +
-                 (after_feb29 ? ", which is dated 29 February: the calendar has that day in 1992 "
-                                "and 1996 only, and in other years takes it for 1 March"
-                              : ""));
+                 (after_feb29 && r.month >= 3
+                      ? ", which is dated 29 February: the calendar has that day in 1992 "
+                        "and 1996 only, and in other years takes it for 1 March"
+                      : ""));
       status = kExitOutOfOrder;
       break;
     }

@@ -170,14 +170,21 @@ TEST(Run, NotesOnLikelyMistakes) {
        "(5 date and time parts and 1 value); is the count of values right?\n"},
       {"1 1 90 0 0 1\n1 1 90 0 5 1, 2\n", 0, ""},
       {"1 1 0 0 0 1\n1 1 90 0 0 1\n", 0,
-       "x.tmp line 1: year 0 is not one of 89 to 99: the calendar counts two-digit years as 1989 "
-       "to 1999, with 1992 and 1996 its only leap years, and lists the records in it\n"},
+       "x.tmp line 1: year 0 is not one of 89 to 99, the two-digit years of the calendar (1989 to "
+       "1999, leap years 1992 and 1996 only): the listing shows it as 1900 by that calendar; "
+       "write years as two digits\n"},
+      {"1 1 2024 0 0 1\n", 0,
+       "x.tmp line 1: year 2024 is not one of 89 to 99, the two-digit "
+       "years of the calendar (1989 to 1999, leap years 1992 and 1996 only): the listing shows it "
+       "as 19** with asterisks for its epoch-day time; write years as two digits\n"},
       {"1 1 89 0 0 1\n1 1 100 0 0 1\n", 0, ""},
       {"1 1 99 0 0 1\n", 0, ""},
       {"2 29 90 1 0 1\n3 1 90 0 0 1\n", 2,
        "x.tmp line 2: the record is dated before the one above it, which is dated 29 February: the "
        "calendar has that day in 1992 and 1996 only, and in other years takes it for 1 March\n"},
       {"2 29 92 1 0 1\n2 28 92 0 0 1\n", 2,
+       "x.tmp line 2: the record is dated before the one above it\n"},
+      {"2 29 90 1 0 1\n2 28 90 0 0 1\n", 2,
        "x.tmp line 2: the record is dated before the one above it\n"},
       {"2 29 90 1 0 1\n3 1 90 1 0 1\n2 28 90 0 0 1\n", 2,
        "x.tmp line 3: the record is dated before the one above it\n"},
@@ -195,7 +202,8 @@ TEST(Run, NotesOnLikelyMistakes) {
 // A source that fails is never taken for one that ended: the data file
 // failing at its start, between records or within one ends the run as a
 // record that cannot be read, every record before it listed; standard input
-// failing is no missing reply (standard input a folder: e2e.sh).
+// failing is no missing reply (standard input a folder: e2e.sh); a bad
+// token in a source without end still ends the run.
 TEST(Run, ReadFailuresAreFailures) {
   struct Case {
     std::string data;
@@ -212,10 +220,15 @@ TEST(Run, ReadFailuresAreFailures) {
     EXPECT_EQ(r.err, "vantrel: x.tmp could not be read: Input/output error\n");
     EXPECT_EQ(fs.files["x.jul"].size(), 43 * c.listed);
   }
+  // A token that goes on without end is reported as far as the report shows it.
+  MemoryFiles fs;
+  fs.files["x.tmp"] = "1 1 90 0 0 1";
+  fs.endless = "x.tmp";
+  EXPECT_EQ(run(fs, "x\n1\n").err, "vantrel: x.tmp line 1: value 1 (\"1" + std::string(39, 'x') +
+                                       "...\") is not a number\n");
   support::FailingSource in("x\n");
   textio::MemorySink out, err;
   app::Console con(in, out, err);
-  MemoryFiles fs;
   EXPECT_EQ(app::run(con, fs), app::kExitDialogue);
   EXPECT_EQ(err.text, "vantrel: standard input could not be read: Input/output error\n");
 }

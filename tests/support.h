@@ -34,14 +34,33 @@ class FailingSource : public textio::Source {
   textio::MemorySource data_;
 };
 
+// Bytes in memory, then the byte x without end, as /dev/zero or a pipe
+// still open gives them.
+class EndlessSource : public textio::Source {
+ public:
+  EndlessSource(std::string_view data, char x) : data_(data), x_(x) {}
+  int read(char* buf, std::size_t n, std::size_t& got) override {
+    if (data_.read(buf, n, got) == 0 && got > 0) return 0;
+    got = std::min<std::size_t>(n, 1000);
+    std::fill(buf, buf + got, x_);
+    return 0;
+  }
+
+ private:
+  textio::MemorySource data_;
+  char x_;
+};
+
 // Files held in a map. Data files are handed over step bytes a read (all at
 // once when 0), as a pipe may cut them; the file named full fails every
-// write, and the one named broken every read past its bytes.
+// write, the one named broken every read past its bytes, and the one named
+// endless goes on in x bytes past them.
 class MemoryFiles : public textio::FileSystem {
  public:
   std::map<std::string, std::string> files;
   std::string full;
   std::string broken;
+  std::string endless;
   std::size_t step = 0;
 
   std::unique_ptr<textio::Source> open_read(const std::string& path, int& err) override {
@@ -51,6 +70,7 @@ class MemoryFiles : public textio::FileSystem {
       return nullptr;
     }
     if (path == broken) return std::make_unique<FailingSource>(it->second);
+    if (path == endless) return std::make_unique<EndlessSource>(it->second, 'x');
     return std::make_unique<textio::MemorySource>(it->second, step);
   }
   std::unique_ptr<textio::Sink> open_write(const std::string& path, int&) override {

@@ -69,16 +69,19 @@ int Reader::take(int c) {
 Reader::Scan Reader::fail(Fault f, std::size_t item) {
   fault_ = f;
   fault_item_ = item;
-  // A token that is not a number is shown whole in the report, not only as
-  // far as it was scanned ("62.O5", not "62.").
-  if (f == Fault::not_a_number || f == Fault::bad_repeat)
-    for (int c = cur(); c >= 0 && !at_separator(true);) c = take(c);
+  // A token that is not a number is shown in the report as far as it goes,
+  // not only as far as it was scanned ("62.O5", not "62."), but never past
+  // what the report shows: a source of endless bytes must not hold the run.
+  if (f == Fault::not_a_number || f == Fault::bad_repeat) {
+    for (int c = cur(); c >= 0 && token_len_ <= kShownToken && !at_separator(true);) c = take(c);
+  }
   return Scan::error;
 }
 
 Outcome Reader::read(std::span<const Item> items) {
   fault_ = Fault::none;
   first_line_items_ = 0;
+  token_len_ = 0;
   record_line_ = line_;  // the line scan and the quick token never cross a line end
   const std::size_t n = items.size();
   if (n == 0) {
@@ -277,7 +280,7 @@ Reader::Scan Reader::read_number_value(std::span<const Item> items, std::size_t&
   }
   Decimal num;
   bool is_repeat = false;
-  token_len_ = 0;
+  token_len_ = 0;  // after any value before it in this read
   if (scan_number(num, true, is_repeat) != Scan::ok) return fail(Fault::not_a_number, idx);
   std::uint64_t copies = 1;
   if (is_repeat) {

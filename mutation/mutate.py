@@ -1,0 +1,147 @@
+#!/usr/bin/env python3
+"""Mutation testing: puts each small fault of mutations.txt into a git
+worktree of a commit, one at a time, and checks that the suite (on the
+default and the portable build) or the fuzz targets (on both) notice it.
+
+  mutation/mutate.py [--commit REV] [--only M01,M07] [--fuzz-seconds N] [LIST]
+
+The worktree and its four build folders live in build/mutants and are kept
+between mutants and between runs, so that each mutant rebuilds only what it
+touches. Verdicts: killed-by-test (the first failing test), killed-by-fuzz
+(the target), SURVIVED, build (the mutant does not compile: mend the
+mutation), stale (its lines are not found exactly once: mend the mutation).
+The table goes to standard output and build/mutants/results.txt.
+"""
+import argparse, fcntl, os, re, shutil, subprocess, sys, time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+WORK = os.path.join(ROOT, "build", "mutants")
+TREE = os.path.join(WORK, "tree")
+BUILDS = {"dev": "dev", "portable": "portable", "fuzz": "fuzz", "fuzz-portable": "fuzz-portable"}
+
+
+def parse(path):
+    """The mutations of the list: id, path, what, the lines out and in."""
+    muts, cur = [], None
+    for no, line in enumerate(open(path, encoding="utf-8").read().split("\n"), 1):
+        m = re.match(r"## (\S+) (\S+?): (.+)$", line)
+        if m:
+            cur = {"id": m[1], "path": m[2], "what": m[3], "old": [], "new": []}
+            muts.append(cur)
+        elif cur is not None and line[:1] in "-+" and line:
+            if line[0] == "-" and cur["new"]:
+                sys.exit(f"{path}:{no}: the '-' lines of {cur['id']} come before its '+' lines")
+            cur["old" if line[0] == "-" else "new"].append(line[1:])
+        elif line.strip() and not line.startswith("#"):
+            sys.exit(f"{path}:{no}: not a header, a '-' or '+' line, a comment or blank")
+        else:
+            cur = None
+    return muts
+
+
+def run(log, *cmd, cwd=None):
+    """Runs cmd with its output in log, at low priority; True when it succeeds."""
+    with open(log, "w") as out:
+        return subprocess.run(["nice", "-n", "10", *cmd], cwd=cwd, stdout=out,
+                              stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL).returncode == 0
+
+
+def first_failure(log):
+    text = open(log).read()
+    m = re.search(r"\d+ - (\S+) \((?:Failed|Timeout)\)", text) or re.search(r"Test +#\d+: (\S+) \.+\*+", text)
+    return m[1] if m else "ctest"
+
+
+def verdict(mut, fuzz_seconds, logs):
+    """Builds and checks the tree with mut in place."""
+    for name in BUILDS:
+        if not run(f"{logs}/{mut['id']}.build-{name}.log", "cmake", "--build", f"{WORK}/{name}", "-j2"):
+            return "build", name
+    for name in ("dev", "portable"):
+        log = f"{logs}/{mut['id']}.test-{name}.log"
+        if not run(log, "ctest", "--test-dir", f"{WORK}/{name}", "-j2", "--stop-on-failure", "--timeout", "300",
+                   "-LE", "proof"):
+            return "killed-by-test", first_failure(log)
+    for name in ("fuzz", "fuzz-portable"):
+        for target in ("reader", "run", "fields"):
+            corpus = f"{WORK}/corpus-{target}"
+            shutil.rmtree(corpus, ignore_errors=True)
+            shutil.copytree(f"{TREE}/fuzz/corpus/{target}", corpus)
+            if not run(f"{logs}/{mut['id']}.fuzz-{name}-{target}.log", f"{WORK}/{name}/fuzz/fuzz_{target}",
+                       f"-max_total_time={fuzz_seconds}", "-rss_limit_mb=2048",
+                       f"-artifact_prefix={WORK}/artifacts/{mut['id']}-", corpus):
+                return "killed-by-fuzz", f"{name}/fuzz_{target}"
+    return "SURVIVED", ""
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    ap.add_argument("--commit", default="HEAD")
+    ap.add_argument("--only", default="")
+    ap.add_argument("--fuzz-seconds", type=int, default=15)
+    ap.add_argument("list", nargs="?", default=os.path.join(ROOT, "mutation", "mutations.txt"))
+    args = ap.parse_args()
+    muts = parse(args.list)
+    only = set(filter(None, args.only.split(",")))
+    if only - {m["id"] for m in muts}:
+        sys.exit(f"mutate: no mutation {', '.join(sorted(only - {m['id'] for m in muts}))}")
+    muts = [m for m in muts if not only or m["id"] in only]
+    logs = os.path.join(WORK, "logs")
+    os.makedirs(logs, exist_ok=True)
+    os.makedirs(os.path.join(WORK, "artifacts"), exist_ok=True)
+    lock = open(os.path.join(WORK, "lock"), "w")
+    try:
+        fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except OSError:
+        sys.exit(f"mutate: another run is using {WORK}")
+
+    git = ["git", "-C", ROOT]
+    subprocess.run([*git, "worktree", "prune"], check=True)
+    if os.path.isdir(TREE):
+        subprocess.run(["git", "-C", TREE, "checkout", "--quiet", "--force", "--detach", args.commit], check=True)
+    else:
+        subprocess.run([*git, "worktree", "add", "--quiet", "--detach", TREE, args.commit], check=True)
+    for name, preset in BUILDS.items():
+        cache = f"{WORK}/{name}/CMakeCache.txt"
+        if os.path.exists(cache) and f"CMAKE_HOME_DIRECTORY:INTERNAL={TREE}\n" not in open(cache).read():
+            shutil.rmtree(f"{WORK}/{name}")  # a build of another tree
+        if not os.path.exists(cache) and not run(
+                f"{logs}/configure-{name}.log", "cmake", "-S", TREE, "--preset", preset, "-B", f"{WORK}/{name}"):
+            sys.exit(f"mutate: configuring {name} failed, see {logs}/configure-{name}.log")
+    print(f"mutate: {len(muts)} mutations on {args.commit}; the unmutated tree first")
+    start = time.time()
+    base = verdict({"id": "unmutated"}, 5, logs)
+    if base[0] != "SURVIVED":
+        sys.exit(f"mutate: the unmutated tree fails ({base[0]} {base[1]}); see {logs}")
+
+    rows, counts = [], {}
+    for m in muts:
+        t0, target = time.time(), os.path.join(TREE, m["path"])
+        lines = open(target, encoding="utf-8").read().split("\n") if os.path.isfile(target) else []
+        k = len(m["old"])
+        at = [i for i in range(len(lines) - k + 1) if lines[i:i + k] == m["old"]]
+        if len(at) != 1:
+            kind, where = "stale", f"found {len(at)} times"
+        else:
+            mutant = lines[:at[0]] + m["new"] + lines[at[0] + k:]
+            try:
+                with open(target, "w", encoding="utf-8") as f:
+                    f.write("\n".join(mutant))
+                kind, where = verdict(m, args.fuzz_seconds, logs)
+            finally:
+                subprocess.run(["git", "-C", TREE, "checkout", "--quiet", "--", m["path"]], check=True)
+        counts[kind] = counts.get(kind, 0) + 1
+        row = f"{m['id']:<5} {kind:<15} {where:<34} {time.time() - t0:5.0f}  {m['path']}: {m['what']}"
+        rows.append((kind, m["id"], row))
+        print(row, flush=True)
+    with open(os.path.join(WORK, "results.txt"), "w") as out:
+        out.write("\n".join(r for _, _, r in rows) + "\n")
+    for kind in ("killed-by-test", "killed-by-fuzz", "SURVIVED", "build", "stale"):
+        print(f"{kind:<16} {counts.get(kind, 0)}")
+    print("survivors:", " ".join(i for k, i, _ in rows if k == "SURVIVED") or "none")
+    print(f"total time: {time.time() - start:.0f} s; table in {WORK}/results.txt")
+    return 1 if counts.get("SURVIVED") or counts.get("build") or counts.get("stale") else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
