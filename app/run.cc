@@ -32,8 +32,7 @@ void write_record_line(const RunState& st, textio::Output& out) {
   FreeLine line(out);
   line.integer(r.month).text("/").integer(r.day).text("/").integer(r.year);
   line.integer(r.hour).text(":").integer(r.min);
-  for (int i = 0; i < st.nval; ++i)
-    line.real(r.val_text[i] != 0 ? textio::cents_value(r.val_text[i]) : r.val[i]);
+  for (int i = 0; i < st.nval; ++i) line.real(r.val[i].value());
   line.finish();
 }
 
@@ -92,12 +91,7 @@ std::size_t record_items(records::Observation& r, std::int32_t nval, textio::Ite
   items[3] = textio::Item::integer_field(r.hour);
   items[4] = textio::Item::integer_field(r.min);
   const int n = std::clamp(nval, 0, records::kMaxValues);
-  // The values of the first line, with two decimals, may be kept as their
-  // texts in cents form; those of the second, with three, may not.
-  for (int i = 0; i < n; ++i) {
-    items[5 + i] = i < records::kValuesPerLine ? textio::Item::real_field(r.val[i], r.val_text[i])
-                                               : textio::Item::real_field(r.val[i]);
-  }
+  for (int i = 0; i < n; ++i) items[5 + i] = textio::Item::real_field(r.val[i]);
   return 5 + static_cast<std::size_t>(n);
 }
 

@@ -8,7 +8,6 @@
 
 #include "records/field_edit.h"
 #include "records/listing.h"
-#include "tests/support.h"
 
 namespace {
 
@@ -53,18 +52,18 @@ BENCHMARK(BM_ListingLine);
 // cents form, as the reader keeps such values.
 void BM_ListingLineFromTexts(benchmark::State& state) {
   auto values = logger_values(std::size_t{4096} * 9);
-  std::vector<std::uint64_t> texts(values.size());
+  std::vector<textio::Value> texts(values.size());
   for (std::size_t k = 0; k < values.size(); ++k) {
     char text[16];
     const int len = std::snprintf(text, sizeof text, "%.2f", static_cast<double>(values[k]));
-    texts[k] = support::cents_text({text, static_cast<std::size_t>(len)});
+    texts[k] = textio::Value::kept({text, static_cast<std::size_t>(len)});
   }
-  records::Observation obs{3, 14, 90, 12, 30, {}, {}};
+  records::Observation obs{3, 14, 90, 12, 30, {}};
   char out[records::kMaxListingChars];
   std::size_t i = 0;
   for (auto _ : state) {
-    const std::uint64_t* t = &texts[(i++ & 4095) * 9];
-    for (int k = 0; k < 9; ++k) obs.val_text[k] = t[k];
+    const textio::Value* t = &texts[(i++ & 4095) * 9];
+    for (int k = 0; k < 9; ++k) obs.val[k] = t[k];
     records::Times times = records::compute_times(obs);
     benchmark::DoNotOptimize(records::format_listing(out, obs, times, 9));
   }

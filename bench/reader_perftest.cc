@@ -39,7 +39,7 @@ void BM_ReadRecords(benchmark::State& state) {
       textio::Item::integer_field(obs.month), textio::Item::integer_field(obs.day),
       textio::Item::integer_field(obs.year), textio::Item::integer_field(obs.hour),
       textio::Item::integer_field(obs.min)};
-  for (int k = 0; k < 9; ++k) items[5 + k] = textio::Item::real_field(obs.val[k], obs.val_text[k]);
+  for (int k = 0; k < 9; ++k) items[5 + k] = textio::Item::real_field(obs.val[k]);
   for (auto _ : state) {
     textio::MemorySource src(text);
     textio::Reader reader(src);

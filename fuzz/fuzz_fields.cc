@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <string>
 
 #include "records/listing.h"
@@ -53,16 +52,16 @@ std::string int_field(std::int32_t v, int w) {
 
 // The listing's layout: the two times, the date and time with their
 // literals, then the values, the 11th and 12th on a line of their own.
-std::string reference_line(const records::Observation& o, records::Times t, int nval) {
+std::string reference_line(const records::Observation& o, const float* val, records::Times t,
+                           int nval) {
   std::string line = reference_field(t.x, 7, 3) + reference_field(t.bigx, 9, 3) +
                      int_field(o.month, 3) + "-" + int_field(o.day, 2) + "-19" +
                      int_field(o.year, 2) + int_field(o.hour, 3) + ":" + int_field(o.min, 2);
   const int n = std::clamp(nval, 0, records::kMaxValues);
-  for (int k = 0; k < std::min(n, 10); ++k) line += reference_field(o.val[k], 9, 2);
+  for (int k = 0; k < std::min(n, 10); ++k) line += reference_field(val[k], 9, 2);
   line += '\n';
   if (n > 10)
-    line +=
-        reference_field(o.val[10], 7, 3) + (n > 11 ? reference_field(o.val[11], 9, 3) : "") + "\n";
+    line += reference_field(val[10], 7, 3) + (n > 11 ? reference_field(val[11], 9, 3) : "") + "\n";
   return line;
 }
 
@@ -81,29 +80,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto w = static_cast<std::int32_t>(words[k]);
     *parts[k] = how & (8u << k) ? w : w % 1200 - 100;
   }
-  for (int k = 0; k < 12; ++k) o.val[k] = real_of(words[5 + k], how + static_cast<unsigned>(k));
-  for (int k = 0; how & 0x80 && k < records::kValuesPerLine; ++k) {
-    // The first line's values in cents form (-0.00 included), each its text
-    // as the reader keeps it, the float it stands for in the reference.
+  float val[12];
+  for (int k = 0; k < 12; ++k)
+    o.val[k] = val[k] = real_of(words[5 + k], how + static_cast<unsigned>(k));
+  for (int k = 0; how & 0x80 && k < records::kMaxValues; ++k) {
+    // Values in cents form (-0.00 included), each its text as the reader
+    // keeps it, the float strtof reads in the reference.
     const std::uint32_t cents = (words[5 + k] >> 1) % 10'000'000;
     char text[16];
     const int len = std::snprintf(text, sizeof text, "%s%u.%02u", words[5 + k] & 1 ? "-" : "",
                                   cents / 100, cents % 100);
     if (len > 8) continue;
-    o.val[k] = std::strtof(text, nullptr);
-    o.val_text[k] = support::cents_text({text, static_cast<std::size_t>(len)});
+    val[k] = std::strtof(text, nullptr);
+    o.val[k] = textio::Value::kept({text, static_cast<std::size_t>(len)});
   }
   const records::Times t{real_of(words[17], how >> 1), real_of(words[18], how >> 2)};
   const int nval = static_cast<int>(how % 15) - 2;
-  const std::string want = reference_line(o, t, nval);
-  for (int k = 0; k < records::kValuesPerLine; ++k)
-    if (o.val_text[k] != 0) o.val[k] = std::numeric_limits<float>::quiet_NaN();
+  const std::string want = reference_line(o, val, t, nval);
   char got[records::kMaxListingChars + 2];
   std::memset(got, '#', sizeof got);
   const std::size_t len = records::format_listing(got + 1, o, t, nval);
   check(std::string(got, len + 2) == "#" + want + "#", "a listing line is the layout's fields");
 
-  for (float v : {o.val[0], o.val[1], o.val[2], t.x, t.bigx}) {
+  for (float v : {val[0], val[1], val[2], t.x, t.bigx}) {
     char text[32];
     float back = 0.0f;
     const std::size_t n = textio::format_real(text, v);

@@ -26,8 +26,8 @@ struct List {
     char text[2][40];
     std::int32_t ints[3];
     float reals[12];
-  } v{};                      // the values, compared bit for bit (signed zeros and NaNs included)
-  std::uint64_t texts[12]{};  // of the reals that may be kept as their texts: every other one
+  } v{};                    // the values, compared bit for bit (signed zeros and NaNs included)
+  textio::Value reals[12];  // the reals as read, some kept as their texts
   textio::Item items[17];
   std::size_t n = 0;
 
@@ -36,25 +36,22 @@ struct List {
       items[n++] = textio::Item::text_field(v.text[0], 1 + static_cast<int>(shape % 32));
     for (unsigned i = 0; i < 1 + (shape >> 1) % 3; ++i)
       items[n++] = textio::Item::integer_field(v.ints[i]);
-    for (unsigned i = 0; i < (shape >> 3) % 13; ++i) {
-      items[n++] = i % 2 == 0 ? textio::Item::real_field(v.reals[i], texts[i])
-                              : textio::Item::real_field(v.reals[i]);
-    }
+    for (unsigned i = 0; i < (shape >> 3) % 13; ++i)
+      items[n++] = textio::Item::real_field(reals[i]);
     if (shape & 0x80) items[n++] = textio::Item::text_field(v.text[1], 32);
   }
 
-  // The values, each real kept as its text given the value it stands for
-  // (the texts stay, so that one left behind by a later read shows).
+  // The values, each real as the float it stands for (a kept text stays
+  // until a later read of its item, so that one left behind shows).
   auto values() const {
     auto r = v;
-    for (std::size_t i = 0; i < std::size(texts); ++i) {
-      if (texts[i] == 0) continue;
-      check(std::bit_cast<std::uint32_t>(v.reals[i]) == textio::kNoValue,
-            "a real kept as its text holds no value");
-      r.reals[i] = textio::cents_value(texts[i]);
+    for (std::size_t i = 0; i < std::size(reals); ++i) {
+      r.reals[i] = reals[i].value();
+      if (reals[i].text() == 0) continue;
       char text[32];
       const int len = std::snprintf(text, sizeof text, "%.2f", static_cast<double>(r.reals[i]));
-      check(len <= 8 && support::cents_text({text, static_cast<std::size_t>(len)}) == texts[i],
+      check(len <= 8 && textio::Value::kept({text, static_cast<std::size_t>(len)}).text() ==
+                            reals[i].text(),
             "a text kept is its value with two decimals");
     }
     return r;

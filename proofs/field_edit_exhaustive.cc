@@ -61,7 +61,7 @@ void check_range(std::uint64_t from, std::uint64_t to, int w, int d, Tally& t) {
     }
     bool ok = std::memcmp(got, want, static_cast<std::size_t>(w)) == 0;
     if (!columns.empty()) {
-      for (float& x : obs.val) x = v;
+      for (textio::Value& x : obs.val) x = v;
       records::format_listing(line, obs, records::Times{v, v}, 9);
       for (int c : columns)
         ok = ok && std::memcmp(line + c, want, static_cast<std::size_t>(w)) == 0;

@@ -188,12 +188,12 @@ void edit_real(char* out, float v, int w, int d) {
   edit_real_at(out, v, w, d);
 }
 
-void edit_cents(char* out, const float* v, const std::uint64_t* text, int n) {
+void edit_cents(char* out, const textio::Value* v, int n) {
   for (int i = 0; i < n; ++i) {
     char* field = out + std::ptrdiff_t{9} * i;
-    const std::uint64_t t = text[i];
+    const std::uint64_t t = v[i].text();
     if (t == 0) {
-      edit_real_at(field, v[i], 9, 2);
+      edit_real_at(field, v[i].value(), 9, 2);
       continue;
     }
     // The text written back with two decimals is the text itself, so the

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "textio/value.h"
+
 namespace records {
 
 // The two ASCII digits of every number below 100, "00" to "99", side by side.
@@ -29,9 +31,9 @@ constexpr int kMaxFieldWidth = 16;
 void edit_real(char* out, float v, int w, int d);
 
 // Writes the n values at v into n fields 9 wide with 2 decimals side by
-// side, each as edit_real writes it; but where text[i] is not 0 it holds
-// value i in cents form (see Observation), which its field shows as it is.
-void edit_cents(char* out, const float* v, const std::uint64_t* text, int n);
+// side: a value kept as its text in cents form as that text, which is what
+// edit_real would write of its float; any other as edit_real writes it.
+void edit_cents(char* out, const textio::Value* v, int n);
 
 // Writes v with at least m digits (zeros added on the left) and a minus sign
 // when negative, right-justified in exactly w characters at out, or w

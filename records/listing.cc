@@ -57,14 +57,16 @@ std::size_t format_listing(char* out, const Observation& obs, Times t, std::int3
   const int n = std::clamp(nval, 0, kMaxValues);
   const int first = std::min(n, kValuesPerLine);
   char* p = out + kFirstValue.first;
+  // The first line's values, with two decimals, show a value kept as its
+  // text as that text; the second line's, with three, ask for their floats.
   static_assert(kFirstValue.width == 9 && kFirstValue.decimals == 2, "the cents fields");
-  edit_cents(p, obs.val, obs.val_text, first);
+  edit_cents(p, obs.val, first);
   p += std::ptrdiff_t{kFirstValue.width} * first;
   *p++ = '\n';
   if (n > kValuesPerLine) {
     for (int k = kValuesPerLine; k < n; ++k) {
       const Column& c = kTimeColumns[k - kValuesPerLine];
-      edit_real(p, obs.val[k], c.width, c.decimals);
+      edit_real(p, obs.val[k].value(), c.width, c.decimals);
       p += c.width;
     }
     *p++ = '\n';

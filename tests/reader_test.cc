@@ -105,18 +105,18 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
     SCOPED_TRACE(c.input);
     MemorySource src(c.input);
     Reader reader(src);
-    Case got{c.input, Outcome::whole, Fault::none, 0, -7, -7, -7.0f, -7.0f};
-    std::uint64_t text = support::cents_text("-7.00");
-    const Item items[] = {Item::integer_field(got.a), Item::integer_field(got.b),
-                          Item::real_field(got.x, text), Item::real_field(got.y)};
+    std::int32_t a = -7, b = -7;
+    textio::Value x = textio::Value::kept("-7.00"), y = -7.0f;
+    const Item items[] = {Item::integer_field(a), Item::integer_field(b), Item::real_field(x),
+                          Item::real_field(y)};
     EXPECT_EQ(reader.read(items), c.outcome);
     EXPECT_EQ(reader.fault(), c.fault);
     EXPECT_EQ(reader.fault_item(), c.item);
-    EXPECT_EQ(got.a, c.a);
-    EXPECT_EQ(got.b, c.b);
-    EXPECT_EQ(bits(text != 0 ? textio::cents_value(text) : got.x), bits(c.x));
-    EXPECT_EQ(bits(got.y), bits(c.y));
-    EXPECT_EQ(text != 0, c.kept || c.x == -7);  // -7: left alone, so still kept
+    EXPECT_EQ(a, c.a);
+    EXPECT_EQ(b, c.b);
+    EXPECT_EQ(bits(x.value()), bits(c.x));
+    EXPECT_EQ(bits(y.value()), bits(c.y));
+    EXPECT_EQ(x.text() != 0, c.kept || c.x == -7);  // -7: left alone, so still kept
   }
 }
 

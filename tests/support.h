@@ -1,6 +1,5 @@
 // What the tests, the fuzz targets and the benchmarks share: a file system
-// in memory, a record builder, a text kept in cents form, reading one real,
-// and how a fuzz target stops.
+// in memory, a record builder, reading one real, and how a fuzz target stops.
 #pragma once
 
 #include <algorithm>
@@ -107,17 +106,6 @@ inline records::Observation record(int month, int day, int year, int hour, int m
   return o;
 }
 
-// A real's text in cents form as the reader keeps it: right-justified in
-// eight bytes after NULs, byte i in bits 8i to 8i + 7 (no more than eight
-// characters are taken).
-inline std::uint64_t cents_text(std::string_view text) {
-  const std::size_t n = std::min<std::size_t>(text.size(), 8);
-  std::uint64_t w = 0;
-  for (std::size_t i = 0; i < n; ++i)
-    w |= std::uint64_t{static_cast<unsigned char>(text[i])} << (8 * (8 - n + i));
-  return w;
-}
-
 // Reads the float nearest to the decimal text s through the reader: true
 // when s is exactly one real (an optional sign, digits with an optional
 // point, an optional exponent with e, E, d or D) within the float range.
@@ -125,8 +113,11 @@ inline bool parse_real(std::string_view s, float& out) {
   if (s.empty() || s.find_first_of(" ,/*\n\t'") != std::string_view::npos) return false;
   textio::MemorySource src(s);
   textio::Reader reader(src, s.size() + 1);  // a short text needs no big buffer
-  const textio::Item item = textio::Item::real_field(out);
-  return reader.read({&item, 1}) == textio::Outcome::whole;
+  textio::Value v;
+  const textio::Item item = textio::Item::real_field(v);
+  if (reader.read({&item, 1}) != textio::Outcome::whole) return false;
+  out = v.value();
+  return true;
 }
 
 }  // namespace support

@@ -16,9 +16,9 @@ Block::Block(Source& src, std::size_t max_block)
       max_block_(std::max<std::size_t>(max_block, 2)),
       block_(std::min(max_block_, kFirstBlock)),
       buf_(new char[block_ + 1 + kPadding]) {
-  pos = buf_.get();
-  end = pos;
-  std::memset(end, 0, 1 + kPadding);
+  pos_ = buf_.get();
+  end_ = pos_;
+  std::memset(end_, 0, 1 + kPadding);
 }
 
 bool Block::refill() {
@@ -53,11 +53,11 @@ bool Block::refill() {
       carry_cr_ = true;
       --n;
     }
-    pos = buf_.get();
-    end = pos + n;
+    pos_ = buf_.get();
+    end_ = pos_ + n;
     // The NUL the quick paths stop at, and the bytes that eight-byte loads
     // up to it may touch: zeros, never what an older block left.
-    std::memset(end, 0, 1 + kPadding);
+    std::memset(end_, 0, 1 + kPadding);
     if (n > 0) return true;
   }
   return false;
@@ -66,7 +66,7 @@ bool Block::refill() {
 // One that ends its block is the source's last byte, unless the next byte,
 // held back for the next block, is a carriage return too.
 bool Block::cr_ends_line() const {
-  return pos + 1 == end ? !carry_cr_ : pos[1] == '\n';
+  return pos_ + 1 == end_ ? !carry_cr_ : pos_[1] == '\n';
 }
 
 }  // namespace textio

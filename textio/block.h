@@ -27,7 +27,7 @@ class Block {
   Block& operator=(const Block&) = delete;
 
   // The byte under pos, 0 to 255, or -1 at the end of the source.
-  int cur() { return (pos != end || refill()) ? static_cast<unsigned char>(*pos) : -1; }
+  int cur() { return (pos_ != end_ || refill()) ? static_cast<unsigned char>(*pos_) : -1; }
   // Reads the next block of the source; false at its end.
   bool refill();
   // True when the carriage return under pos is the CR of a CR LF line end
@@ -36,10 +36,18 @@ class Block {
   // The errno value of a failed read of the source, or 0.
   int io_error() const { return io_error_; }
 
-  char* pos;  // the next byte to read
-  char* end;  // just past the block, where its NUL stands
+  // The next byte to read.
+  const char* pos() const { return pos_; }
+  // Just past the block, where its NUL stands.
+  const char* end() const { return end_; }
+  // Moves the read position on by n bytes, to end() at most.
+  void skip(std::size_t n) { pos_ += n; }
+  // Moves the read position on to p, a place in the block at or after it.
+  void skip_to(const char* p) { pos_ += p - pos_; }
 
  private:
+  char* pos_;
+  char* end_;
   Source& src_;
   std::size_t max_block_;
   std::size_t block_;

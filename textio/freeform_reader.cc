@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "textio/chars.h"
+#include "textio/decimal.h"
 #include "textio/digit_word.h"
 #include "textio/line_scan.h"
 
@@ -37,32 +38,32 @@ int Reader::skip_blanks() {
     } else if (!is_blank(c) && !(c == '\r' && in_.cr_ends_line())) {
       return c;
     }
-    ++in_.pos;
+    in_.skip(1);
   }
 }
 
 void Reader::skip_line() {
-  if (in_.pos != in_.end && *in_.pos == '\n') {  // the record ended right at its line end
-    ++in_.pos;
+  if (in_.pos() != in_.end() && *in_.pos() == '\n') {  // the record ended right at its line end
+    in_.skip(1);
     ++line_;
     return;
   }
   while (cur() >= 0) {
-    auto* nl =
-        static_cast<char*>(std::memchr(in_.pos, '\n', static_cast<std::size_t>(in_.end - in_.pos)));
+    auto* nl = static_cast<const char*>(
+        std::memchr(in_.pos(), '\n', static_cast<std::size_t>(in_.end() - in_.pos())));
     if (nl != nullptr) {
-      in_.pos = nl + 1;
+      in_.skip_to(nl + 1);
       ++line_;
       return;
     }
-    in_.pos = in_.end;
+    in_.skip_to(in_.end());
   }
 }
 
 int Reader::take(int c) {
   if (token_len_ < kShownToken) token_[token_len_] = static_cast<char>(c);
   ++token_len_;
-  ++in_.pos;
+  in_.skip(1);
   return cur();
 }
 
@@ -98,9 +99,9 @@ Outcome Reader::read(std::span<const Item> items) {
   // else turns up; the general path below then goes on from the same place
   // in the same state.
   while (items[idx].kind != Item::Kind::text) {
-    const char* p = in_.pos;
+    const char* p = in_.pos();
     while (is_blank(*p)) ++p;  // the NUL after the block stops this
-    in_.pos += p - in_.pos;
+    in_.skip_to(p);
     if (!quick_token(items[idx])) break;
     after_comma = false;
     if (++idx == n) {
@@ -123,13 +124,13 @@ Outcome Reader::read(std::span<const Item> items) {
       return Outcome::error;
     }
     if (c == ',') {
-      ++in_.pos;
+      in_.skip(1);
       if (after_comma && ++idx == n) break;  // an empty value
       after_comma = true;
       continue;
     }
     if (c == '/') {
-      ++in_.pos;
+      in_.skip(1);
       break;
     }
     after_comma = false;
@@ -194,24 +195,24 @@ Reader::Scan Reader::scan_number(Decimal& num, bool repeat_allowed, bool& is_rep
 bool Reader::line_scan(std::span<const Item> items) {
   std::uint32_t bits[kLineItems];
   std::uint64_t texts[kLineItems];
-  const std::size_t len = scan_line(in_.pos, items, bits, texts);
+  const std::size_t len = scan_line(in_.pos(), items, bits, texts);
   if (len == 0) return false;
   // An int32 and a float are both four bytes, and the scan made each value's
   // bits for its item's kind, so every item takes its bits the same way.
   static_assert(sizeof(std::int32_t) == 4 && sizeof(float) == 4);
   for (std::size_t k = 0; k < items.size(); ++k) {
     std::memcpy(items[k].target, &bits[k], 4);
-    if (items[k].cents_text != nullptr) *items[k].cents_text = texts[k];
+    if (items[k].kind == Item::Kind::real)
+      *static_cast<Value*>(items[k].target) = Value(std::bit_cast<float>(bits[k]), texts[k]);
   }
-  in_.pos += len;
+  in_.skip(len);
   skip_line();
   return true;
 }
 
-// Every read of a real but the line scan's keeps it as its value.
+// Every read of a real but the line scan's keeps it as its float.
 inline void Reader::store_real(const Item& item, float v) {
-  *static_cast<float*>(item.target) = v;
-  if (item.cents_text != nullptr) *item.cents_text = 0;
+  *static_cast<Value*>(item.target) = v;
 }
 
 // The quick token: a plain decimal such as 12 or -3.25 standing well inside
@@ -222,7 +223,7 @@ inline bool Reader::quick_token(const Item& item) {
   // so eight-byte loads never leave the buffer and a token cut by the
   // block's end is left to the general path.
   PlainDecimal n;
-  const int len = plain_decimal(load_word(in_.pos), n);
+  const int len = plain_decimal(load_word(in_.pos()), n);
   if (len == 0) return quick_token_bytes(item);
   if (item.kind == Item::Kind::integer) {
     if (n.point) return false;
@@ -231,13 +232,13 @@ inline bool Reader::quick_token(const Item& item) {
     const float v = exact_quotient(n.digits, n.frac);  // at most seven digits
     store_real(item, n.neg ? -v : v);
   }
-  in_.pos += len;
+  in_.skip(len);
   return true;
 }
 
 // The quick token with a byte loop, for tokens of eight characters or more.
 bool Reader::quick_token_bytes(const Item& item) {
-  const char* p = in_.pos;
+  const char* p = in_.pos();
   bool neg = *p == '-';
   if (*p == '-' || *p == '+') ++p;
   std::uint64_t m = 0;
@@ -269,7 +270,7 @@ inline bool Reader::store_quick(const Item& item, const char* p, std::uint64_t m
     const float v = exact_quotient(static_cast<std::uint32_t>(m), frac);
     store_real(item, neg ? -v : v);
   }
-  in_.pos += p - in_.pos;
+  in_.skip_to(p);
   return true;
 }
 
@@ -325,12 +326,12 @@ Reader::Scan Reader::scan_text(char* out, int& len, int max, bool repeat_allowed
   };
   int c = cur();
   if (c == '\'') {
-    ++in_.pos;
+    in_.skip(1);
     for (;;) {
       c = cur();
       if (c < 0) return in_.io_error() != 0 ? Scan::error : Scan::end;
       const bool line_end_cr = c == '\r' && in_.cr_ends_line();
-      ++in_.pos;
+      in_.skip(1);
       if (c == '\n') {
         ++line_;
       } else if (line_end_cr) {
@@ -338,7 +339,7 @@ Reader::Scan Reader::scan_text(char* out, int& len, int max, bool repeat_allowed
       } else if (c != '\'') {
         keep(c);
       } else if (cur() == '\'') {
-        ++in_.pos;
+        in_.skip(1);
         keep('\'');
       } else {
         break;
@@ -350,7 +351,7 @@ Reader::Scan Reader::scan_text(char* out, int& len, int max, bool repeat_allowed
   std::uint64_t count = 0;
   while (!at_separator(false)) {
     c = cur();
-    ++in_.pos;
+    in_.skip(1);
     if (digits_only && is_digit(c)) {
       if (count < Decimal::kIntCap) count = count * 10 + static_cast<unsigned>(c - '0');
     } else if (digits_only && c == '*' && len > 0) {

@@ -14,11 +14,12 @@
 #include <string_view>
 
 #include "textio/block.h"
-#include "textio/cents_text.h"
-#include "textio/decimal.h"
 #include "textio/stream.h"
+#include "textio/value.h"
 
 namespace textio {
+
+class Decimal;
 
 // How a read ended.
 enum class Outcome {
@@ -41,21 +42,16 @@ enum class Fault {
 struct Item {
   enum class Kind : std::uint8_t { text, integer, real };
   Kind kind;
-  int length;                   // width of a text field, 1 to Reader::kMaxText
-  void* target;                 // the field itself
-  std::uint64_t* cents_text{};  // where a real may be kept as its text; else null
+  int length;    // width of a text field, 1 to Reader::kMaxText
+  void* target;  // the field itself
 
   // A text field of length characters, stored left-justified and blank-padded.
   static Item text_field(char* field, int length) { return {Kind::text, length, field}; }
   // A 32-bit signed integer.
   static Item integer_field(std::int32_t& v) { return {Kind::integer, 0, &v}; }
-  // A single-precision real.
-  static Item real_field(float& v) { return {Kind::real, 0, &v}; }
-  // A single-precision real that may be kept as its text: where the line
-  // scan meets it in cents form (cents_text.h), the text goes to text and v
-  // is set to the NaN kNoValue; every other read of it sets v and makes
-  // text 0.
-  static Item real_field(float& v, std::uint64_t& text) { return {Kind::real, 0, &v, &text}; }
+  // A single-precision real, kept as its text where the line scan meets it
+  // in cents form (value.h).
+  static Item real_field(Value& v) { return {Kind::real, 0, &v}; }
 };
 
 // Reads free-form lists of items from one source.

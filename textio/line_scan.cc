@@ -164,11 +164,11 @@ std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t*
     std::uint64_t w = load_word(s + from);
     // The token right-justified, NULs before it: its text in cents form.
     const std::uint64_t text = w << ((64 - 8 * len) & 63);
-    if (items[k].cents_text != nullptr && in_cents_form(text)) {
+    if (items[k].kind == Item::Kind::real && in_cents_form(text)) {
       // Kept as its text, it needs no value, and has no fault but its
       // length, checked above.
       texts[k] = text;
-      bits[k] = kNoValue;
+      bits[k] = 0;
       continue;
     }
     texts[k] = 0;

@@ -32,8 +32,8 @@ constexpr std::size_t kLineItems = 24;
 // parted by blanks or tabs, the first n tokens and the byte after them
 // within the window, the last followed by a blank, tab, line end, comma or
 // slash. Stores each value's bits (an int32 or a float) in bits[k], and
-// in texts[k] 0; but for a real that may be kept as its text and is in
-// cents form, kNoValue and its text. Returns the offset just past the last
+// in texts[k] 0; but for a real in cents form, 0 and its text (value.h).
+// Returns the offset just past the last
 // token, or 0 for a line it does not take, as it never takes one of
 // another form.
 std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t* bits,

@@ -1,0 +1,42 @@
+// A real value as the data file gave it. Where the line scan met it in
+// cents form, the way field loggers mostly write a reading ("-25.69": an
+// optional minus sign, digits with no leading zero but a lone 0 before the
+// point, a point and two digits, eight characters at most), it is kept as
+// that text: written again with two decimals, its float gives that text
+// back (proofs/cents_exhaustive.cc shows it for every such text), so the
+// listing copies the text and neither the float nor its digits are made.
+// The float is made only when asked for. Any other real holds its float.
+//
+// A kept text is one word: its characters right-justified in eight bytes
+// with NULs before them, byte i of the eight in bits 8i to 8i + 7, the
+// first lowest ("-25.69" is the bytes 00 00 2d 32 35 2e 36 39).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace textio {
+
+// A real as read: its text in cents form where kept, else its float.
+class Value {
+ public:
+  // The value v.
+  constexpr Value(float v = 0.0f) : v_(v) {}  // not explicit: a float is a value
+  // The value kept as text (the word above) where text is not 0, else v.
+  constexpr Value(float v, std::uint64_t text) : v_(v), text_(text) {}
+  // The value kept as the text s, in cents form.
+  static Value kept(std::string_view s);
+
+  // Its text in cents form as the word above, or 0 where it holds its float.
+  constexpr std::uint64_t text() const { return text_; }
+  // The float it stands for.
+  float value() const { return text_ == 0 ? v_ : text_value(); }
+
+ private:
+  float text_value() const;
+
+  float v_;
+  std::uint64_t text_ = 0;
+};
+
+}  // namespace textio
