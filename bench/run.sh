@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Times the tool on the benchmark year, the default build (linked
-# statically) and the portable build (no AVX-512 instruction in its binary)
-# side by side: builds both Release tools and the generator, writes the year (one
+# Times the tool on the benchmark year, the default build (SSE2 line scan,
+# linked statically) and the portable build (the 64-bit word path, no
+# processor-specific instruction in its binary) side by side: builds both Release tools and the generator, writes the year (one
 # record a minute), the same year four times over and a one-record file,
 # runs each build on each file RUNS times, the two builds taking turns so that
 # the machine's drift falls on both alike, and prints the medians as a table

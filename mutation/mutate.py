@@ -10,20 +10,22 @@ between mutants and between runs, so that each mutant rebuilds only what it
 touches. Verdicts: killed-by-test (the first failing test), killed-by-fuzz
 (the target), SURVIVED, build (the mutant does not compile: mend the
 mutation), stale (its lines are not found exactly once: mend the mutation).
-The table goes to standard output and build/mutants/results.txt.
+The table goes to standard output and, a row as each mutant is done, to
+build/mutants/results-COMMIT.txt. The list is the commit's own unless LIST
+is given.
 """
-import argparse, fcntl, os, re, shutil, subprocess, sys, time
+import argparse, fcntl, glob, os, re, shutil, signal, subprocess, sys, time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 WORK = os.path.join(ROOT, "build", "mutants")
 TREE = os.path.join(WORK, "tree")
-BUILDS = {"dev": "dev", "portable": "portable", "fuzz": "fuzz", "fuzz-portable": "fuzz-portable"}
+BUILDS = ["dev", "portable", "fuzz", "fuzz-portable"]  # each a preset of the tree
 
 
-def parse(path):
+def parse(path, text):
     """The mutations of the list: id, path, what, the lines out and in."""
     muts, cur = [], None
-    for no, line in enumerate(open(path, encoding="utf-8").read().split("\n"), 1):
+    for no, line in enumerate(text.split("\n"), 1):
         m = re.match(r"## (\S+) (\S+?): (.+)$", line)
         if m:
             cur = {"id": m[1], "path": m[2], "what": m[3], "old": [], "new": []}
@@ -61,14 +63,14 @@ def verdict(mut, fuzz_seconds, logs):
         log = f"{logs}/{mut['id']}.test-{name}.log"
         if not run(log, "ctest", "--test-dir", f"{WORK}/{name}", "-j2", "--stop-on-failure", "--timeout", "300",
                    "-LE", "proof"):
-            return "killed-by-test", first_failure(log)
+            return "killed-by-test", f"{name}/{first_failure(log)}"
     for name in ("fuzz", "fuzz-portable"):
         for target in ("reader", "run", "fields"):
             corpus = f"{WORK}/corpus-{target}"
             shutil.rmtree(corpus, ignore_errors=True)
             shutil.copytree(f"{TREE}/fuzz/corpus/{target}", corpus)
             if not run(f"{logs}/{mut['id']}.fuzz-{name}-{target}.log", f"{WORK}/{name}/fuzz/fuzz_{target}",
-                       f"-max_total_time={fuzz_seconds}", "-rss_limit_mb=2048",
+                       f"-max_total_time={fuzz_seconds}", "-timeout=10", "-rss_limit_mb=2048",
                        f"-artifact_prefix={WORK}/artifacts/{mut['id']}-", corpus):
                 return "killed-by-fuzz", f"{name}/fuzz_{target}"
     return "SURVIVED", ""
@@ -79,9 +81,14 @@ def main():
     ap.add_argument("--commit", default="HEAD")
     ap.add_argument("--only", default="")
     ap.add_argument("--fuzz-seconds", type=int, default=15)
-    ap.add_argument("list", nargs="?", default=os.path.join(ROOT, "mutation", "mutations.txt"))
+    ap.add_argument("list", nargs="?", help="the list (default: the commit's mutation/mutations.txt)")
     args = ap.parse_args()
-    muts = parse(args.list)
+    git = ["git", "-C", ROOT]
+    commit = subprocess.run([*git, "rev-parse", "--verify", f"{args.commit}^{{commit}}"], check=True,
+                            capture_output=True, text=True).stdout.strip()
+    text = open(args.list, encoding="utf-8").read() if args.list else subprocess.run(
+        [*git, "show", f"{commit}:mutation/mutations.txt"], check=True, capture_output=True, text=True).stdout
+    muts = parse(args.list or "mutation/mutations.txt", text)
     only = set(filter(None, args.only.split(",")))
     if only - {m["id"] for m in muts}:
         sys.exit(f"mutate: no mutation {', '.join(sorted(only - {m['id'] for m in muts}))}")
@@ -95,27 +102,39 @@ def main():
     except OSError:
         sys.exit(f"mutate: another run is using {WORK}")
 
-    git = ["git", "-C", ROOT]
+    # A kill or a hang-up ends the run through the finally below, which puts
+    # the mutated file back.
+    for sig in (signal.SIGTERM, signal.SIGHUP):
+        signal.signal(sig, lambda *_: sys.exit(130))
     subprocess.run([*git, "worktree", "prune"], check=True)
-    if os.path.isdir(TREE):
-        subprocess.run(["git", "-C", TREE, "checkout", "--quiet", "--force", "--detach", args.commit], check=True)
-    else:
-        subprocess.run([*git, "worktree", "add", "--quiet", "--detach", TREE, args.commit], check=True)
-    for name, preset in BUILDS.items():
+    if not os.path.isdir(TREE):
+        subprocess.run([*git, "worktree", "add", "--quiet", "--detach", TREE, commit], check=True)
+    top = subprocess.run(["git", "-C", TREE, "rev-parse", "--show-toplevel"], capture_output=True, text=True)
+    if top.stdout.strip() != TREE:  # never check out over another tree
+        sys.exit(f"mutate: {TREE} is not a worktree of its own; remove it")
+    subprocess.run(["git", "-C", TREE, "checkout", "--quiet", "--force", "--detach", commit], check=True)
+    if subprocess.run(["git", "-C", TREE, "status", "--porcelain"], capture_output=True, text=True).stdout:
+        sys.exit(f"mutate: {TREE} has changes that checkout did not undo")
+    for name in BUILDS:
+        preset = name
         cache = f"{WORK}/{name}/CMakeCache.txt"
         if os.path.exists(cache) and f"CMAKE_HOME_DIRECTORY:INTERNAL={TREE}\n" not in open(cache).read():
             shutil.rmtree(f"{WORK}/{name}")  # a build of another tree
         if not os.path.exists(cache) and not run(
                 f"{logs}/configure-{name}.log", "cmake", "-S", TREE, "--preset", preset, "-B", f"{WORK}/{name}"):
             sys.exit(f"mutate: configuring {name} failed, see {logs}/configure-{name}.log")
-    print(f"mutate: {len(muts)} mutations on {args.commit}; the unmutated tree first")
+    print(f"mutate: {len(muts)} mutations on {commit[:12]}; the unmutated tree first")
     start = time.time()
     base = verdict({"id": "unmutated"}, 5, logs)
     if base[0] != "SURVIVED":
         sys.exit(f"mutate: the unmutated tree fails ({base[0]} {base[1]}); see {logs}")
 
     rows, counts = [], {}
+    results = os.path.join(WORK, f"results-{commit[:12]}.txt")
+    open(results, "w").close()
     for m in muts:
+        for old in glob.glob(f"{logs}/{m['id']}.*"):
+            os.remove(old)
         t0, target = time.time(), os.path.join(TREE, m["path"])
         lines = open(target, encoding="utf-8").read().split("\n") if os.path.isfile(target) else []
         k = len(m["old"])
@@ -134,12 +153,12 @@ def main():
         row = f"{m['id']:<5} {kind:<15} {where:<34} {time.time() - t0:5.0f}  {m['path']}: {m['what']}"
         rows.append((kind, m["id"], row))
         print(row, flush=True)
-    with open(os.path.join(WORK, "results.txt"), "w") as out:
-        out.write("\n".join(r for _, _, r in rows) + "\n")
+        with open(results, "a") as out:
+            out.write(row + "\n")
     for kind in ("killed-by-test", "killed-by-fuzz", "SURVIVED", "build", "stale"):
         print(f"{kind:<16} {counts.get(kind, 0)}")
     print("survivors:", " ".join(i for k, i, _ in rows if k == "SURVIVED") or "none")
-    print(f"total time: {time.time() - start:.0f} s; table in {WORK}/results.txt")
+    print(f"total time: {time.time() - start:.0f} s; table in {results}")
     return 1 if counts.get("SURVIVED") or counts.get("build") or counts.get("stale") else 0
 
 

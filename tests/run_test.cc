@@ -200,7 +200,8 @@ TEST(Run, NotesOnLikelyMistakes) {
 }
 
 // A source that fails is never taken for one that ended: the data file
-// failing at its start, between records or within one ends the run as a
+// failing at its start, between records, within one or right after what
+// may be only part of its last value ends the run as a
 // record that cannot be read, every record before it listed; standard input
 // failing is no missing reply (standard input a folder: e2e.sh); a bad
 // token in a source without end still ends the run.
@@ -209,7 +210,10 @@ TEST(Run, ReadFailuresAreFailures) {
     std::string data;
     std::size_t listed;
   };
-  const Case cases[] = {{"", 0}, {"1 1 90 0 0 1\n", 1}, {"1 1 90 0 0 1\n1 1 90", 1}};
+  const Case cases[] = {{"", 0},
+                        {"1 1 90 0 0 1\n", 1},
+                        {"1 1 90 0 0 1\n1 1 90", 1},
+                        {"1 1 90 0 0 1\n1 1 90 0 5 12.3", 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.data);
     MemoryFiles fs;

@@ -1,5 +1,6 @@
-// What the tests, the fuzz targets and the benchmarks share: a file system
-// in memory, a record builder, reading one real, and how a fuzz target stops.
+// What the tests and the fuzz targets share: a file system in memory (with
+// sources that fail or never end), a record builder, reading one real, and
+// how a fuzz target stops.
 #pragma once
 
 #include <algorithm>

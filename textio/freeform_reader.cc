@@ -24,7 +24,9 @@ Reader::Reader(Source& src, std::size_t block) : in_(src, block) {}
 
 bool Reader::at_separator(bool slash_separates) {
   const int c = cur();
-  if (c < 0) return true;
+  // The end of the source ends a token; a source that failed does not, as
+  // the token may have gone on.
+  if (c < 0) return in_.io_error() == 0;
   if (c == '/') return slash_separates;
   const Ends e = number_end(static_cast<unsigned>(c));
   return e == Ends::yes || (e == Ends::before_line_end && in_.cr_ends_line());
@@ -68,6 +70,7 @@ int Reader::take(int c) {
 }
 
 Reader::Scan Reader::fail(Fault f, std::size_t item) {
+  if (in_.io_error() != 0 && cur() < 0) f = Fault::io;  // what stopped the token
   fault_ = f;
   fault_item_ = item;
   // A token that is not a number is shown in the report as far as it goes,
@@ -197,13 +200,15 @@ bool Reader::line_scan(std::span<const Item> items) {
   std::uint64_t texts[kLineItems];
   const std::size_t len = scan_line(in_.pos(), items, bits, texts);
   if (len == 0) return false;
-  // An int32 and a float are both four bytes, and the scan made each value's
-  // bits for its item's kind, so every item takes its bits the same way.
+  // The scan made each value's bits for its item's kind: an int32's, or a
+  // float's beside its kept text.
   static_assert(sizeof(std::int32_t) == 4 && sizeof(float) == 4);
   for (std::size_t k = 0; k < items.size(); ++k) {
-    std::memcpy(items[k].target, &bits[k], 4);
-    if (items[k].kind == Item::Kind::real)
+    if (items[k].kind == Item::Kind::real) {
       *static_cast<Value*>(items[k].target) = Value(std::bit_cast<float>(bits[k]), texts[k]);
+    } else {
+      std::memcpy(items[k].target, &bits[k], 4);
+    }
   }
   in_.skip(len);
   skip_line();
