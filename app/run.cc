@@ -165,8 +165,9 @@ int count_values(textio::Source& data, textio::FirstLine& first, RunState& st, C
 // in the first record, a year the calendar is not for.
 void note_doubts(const RunState& st, const textio::Reader& data, Console& con,
                  const std::string& file, bool first, bool& told_run_over) {
+  const bool run_over = data.first_line_items() != 0 && !told_run_over;
   const std::string where = at_line(file, data.record_line());
-  if (data.first_line_items() != 0 && !told_run_over) {
+  if (run_over) {
     told_run_over = true;
     const int n = std::clamp(st.nval, 0, records::kMaxValues);
     con.report(where + "the record runs over onto the next line: that line holds " +
@@ -229,8 +230,10 @@ int record_loop(RunState& st, textio::Source& source, OpenFiles& files, Console&
       status = kExitReadError;
       break;
     }
-    note_doubts(st, data, con, file, first, told_run_over);
-    first = false;
+    if (first || (data.first_line_items() != 0 && !told_run_over)) {  // rarely
+      note_doubts(st, data, con, file, first, told_run_over);
+      first = false;
+    }
     records::Times t = records::compute_times(r);
     st.x = t.x;
     st.bigx = t.bigx;

@@ -21,7 +21,7 @@ float Value::text_value() const {
   std::uint32_t cents = 0;
   bool neg = false;
   for (int i = 0; i < 8; ++i) {
-    const auto c = static_cast<unsigned char>(text_ >> (8 * i));
+    const auto c = static_cast<unsigned char>(word_ >> (8 * i));
     if (c == '-') neg = true;
     if (is_digit(c)) cents = cents * 10 + (c - '0');
   }

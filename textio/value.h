@@ -9,9 +9,13 @@
 //
 // A kept text is one word: its characters right-justified in eight bytes
 // with NULs before them, byte i of the eight in bits 8i to 8i + 7, the
-// first lowest ("-25.69" is the bytes 00 00 2d 32 35 2e 36 39).
+// first lowest ("-25.69" is the bytes 00 00 2d 32 35 2e 36 39). Its last
+// character, a digit, stands in the top byte; a float is held as its bits
+// in the low four bytes, which leaves the top one 0. So one word holds
+// either, and its top byte tells which.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <string_view>
 
@@ -21,22 +25,26 @@ namespace textio {
 class Value {
  public:
   // The value v.
-  constexpr Value(float v = 0.0f) : v_(v) {}  // not explicit: a float is a value
+  constexpr Value(float v = 0.0f)
+      : word_(std::bit_cast<std::uint32_t>(v)) {}  // not explicit: a float is a value
   // The value kept as text (the word above) where text is not 0, else v.
-  constexpr Value(float v, std::uint64_t text) : v_(v), text_(text) {}
+  constexpr Value(float v, std::uint64_t text)
+      : word_(text != 0 ? text : std::bit_cast<std::uint32_t>(v)) {}
   // The value kept as the text s, in cents form.
   static Value kept(std::string_view s);
 
   // Its text in cents form as the word above, or 0 where it holds its float.
-  constexpr std::uint64_t text() const { return text_; }
+  constexpr std::uint64_t text() const { return word_ >> 56 != 0 ? word_ : 0; }
   // The float it stands for.
-  float value() const { return text_ == 0 ? v_ : text_value(); }
+  float value() const {
+    return word_ >> 56 != 0 ? text_value()
+                            : std::bit_cast<float>(static_cast<std::uint32_t>(word_));
+  }
 
  private:
   float text_value() const;
 
-  float v_;
-  std::uint64_t text_ = 0;
+  std::uint64_t word_;
 };
 
 }  // namespace textio
