@@ -26,6 +26,8 @@ bool read_reply(Console& con, const textio::Item& item, const char* what) {
     msg = std::string("standard input could not be read: ") + std::strerror(con.replies.io_error());
   } else if (con.replies.fault() == textio::Fault::out_of_range) {
     msg = std::string(what) + " is beyond the 32-bit range";
+  } else if (con.replies.fault() == textio::Fault::bad_repeat) {
+    msg = std::string("a repeat count of zero stands before ") + what;
   } else if (item.kind == textio::Item::Kind::text) {
     msg = std::string(what) + " is not a proper text (a quote closed in the middle of a word?)";
   } else {

@@ -115,6 +115,7 @@ TEST(Run, Replies) {
       {"x.y\n", 3, "standard input ended before the number of data values was given"},
       {"x.y\nnine\n", 3, "the number of data values is not a whole number"},
       {"x.y\n9999999999\n", 3, "the number of data values is beyond the 32-bit range"},
+      {"x.y\n0*5\n", 3, "a repeat count of zero stands before the number of data values"},
       {"x.y\n13\n", 3, "13 values per record is more than the 12 that a record can hold"},
       {"x.y\n2147483647\n", 3, "2147483647 values per record is more than the 12"},
       {"'x'y\n9\n", 3, "the name of the data file is not a proper text"},
