@@ -183,7 +183,7 @@ TEST(Run, NotesOnLikelyMistakes) {
       {"2 29 90 1 0 1\n3 1 90 0 0 1\n", 2,
        "x.tmp line 2: the record is dated before the one above it, which is dated 29 February: the "
        "calendar has that day in 1992 and 1996 only, and in other years takes it for 1 March\n"},
-      {"2 29 92 1 0 1\n2 28 92 0 0 1\n", 2,
+      {"2 29 92 1 0 1\n3 1 91 0 0 1\n", 2,
        "x.tmp line 2: the record is dated before the one above it\n"},
       {"2 29 90 1 0 1\n2 28 90 0 0 1\n", 2,
        "x.tmp line 2: the record is dated before the one above it\n"},
