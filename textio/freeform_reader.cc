@@ -6,8 +6,8 @@
 
 #include "textio/chars.h"
 #include "textio/decimal.h"
-#include "textio/digit_word.h"
 #include "textio/line_scan.h"
+#include "textio/quick_token.h"
 
 // The grammar of a read. A read tries three levels in turn, each taking
 // only what it reads exactly as the next would: the line scan (a whole
@@ -105,7 +105,9 @@ Outcome Reader::read(std::span<const Item> items) {
     const char* p = in_.pos();
     while (is_blank(*p)) ++p;  // the NUL after the block stops this
     in_.skip_to(p);
-    if (!quick_token(items[idx])) break;
+    const std::size_t len = quick_token(in_.pos(), items[idx]);
+    if (len == 0) break;
+    in_.skip(len);
     after_comma = false;
     if (++idx == n) {
       skip_line();
@@ -137,6 +139,15 @@ Outcome Reader::read(std::span<const Item> items) {
       break;
     }
     after_comma = false;
+    // A number goes to the quick token first, and to the general path when
+    // the quick token leaves it.
+    if (items[idx].kind != Item::Kind::text) {
+      if (const std::size_t len = quick_token(in_.pos(), items[idx]); len != 0) {
+        in_.skip(len);
+        if (++idx >= n) break;
+        continue;
+      }
+    }
     Scan s = items[idx].kind == Item::Kind::text ? read_text_value(items, idx)
                                                  : read_number_value(items, idx);
     if (s == Scan::end) return Outcome::end;
@@ -215,75 +226,7 @@ bool Reader::line_scan(std::span<const Item> items) {
   return true;
 }
 
-// Every read of a real but the line scan's keeps it as its float.
-inline void Reader::store_real(const Item& item, float v) {
-  *static_cast<Value*>(item.target) = v;
-}
-
-// The quick token: a plain decimal such as 12 or -3.25 standing well inside
-// the block, read in one pass with no refills. Returns false, with nothing
-// consumed, for anything it does not handle; the general path then reads it.
-inline bool Reader::quick_token(const Item& item) {
-  // The block ends in a NUL, which ends no number, and is followed by zeros,
-  // so eight-byte loads never leave the buffer and a token cut by the
-  // block's end is left to the general path.
-  PlainDecimal n;
-  const int len = plain_decimal(load_word(in_.pos()), n);
-  if (len == 0) return quick_token_bytes(item);
-  if (item.kind == Item::Kind::integer) {
-    if (n.point) return false;
-    *static_cast<std::int32_t*>(item.target) = to_int32(n.digits, n.neg);
-  } else {
-    const float v = exact_quotient(n.digits, n.frac);  // at most seven digits
-    store_real(item, n.neg ? -v : v);
-  }
-  in_.skip(len);
-  return true;
-}
-
-// The quick token with a byte loop, for tokens of eight characters or more.
-bool Reader::quick_token_bytes(const Item& item) {
-  const char* p = in_.pos();
-  bool neg = *p == '-';
-  if (*p == '-' || *p == '+') ++p;
-  std::uint64_t m = 0;
-  const char* first = p;
-  while (is_digit(*p)) m = m * 10 + static_cast<unsigned>(*p++ - '0');
-  std::ptrdiff_t digits = p - first;
-  std::ptrdiff_t frac = 0;
-  if (*p == '.') {
-    if (item.kind == Item::Kind::integer) return false;
-    const char* point = ++p;
-    while (is_digit(*p)) m = m * 10 + static_cast<unsigned>(*p++ - '0');
-    frac = p - point;
-  }
-  if (digits + frac == 0 || digits + frac > 19) return false;
-  return store_quick(item, p, m, static_cast<int>(frac), neg);
-}
-
-// Stores the digits m (frac of them after the point) in item when the token
-// ends at p and the value converts exactly in one step. (The NUL at the
-// block's end ends nothing, and a CR there is followed by a zero.)
-inline bool Reader::store_quick(const Item& item, const char* p, std::uint64_t m, int frac,
-                                bool neg) {
-  if (!ends_number(p)) return false;
-  if (item.kind == Item::Kind::integer) {
-    if (m > int32_magnitude(neg)) return false;
-    *static_cast<std::int32_t*>(item.target) = to_int32(m, neg);
-  } else {
-    if (!exact_step_takes(m, frac)) return false;
-    const float v = exact_quotient(static_cast<std::uint32_t>(m), frac);
-    store_real(item, neg ? -v : v);
-  }
-  in_.skip_to(p);
-  return true;
-}
-
 Reader::Scan Reader::read_number_value(std::span<const Item> items, std::size_t& idx) {
-  if (quick_token(items[idx])) {
-    ++idx;
-    return Scan::ok;
-  }
   Decimal num;
   bool is_repeat = false;
   token_len_ = 0;  // after any value before it in this read
@@ -308,7 +251,7 @@ Reader::Scan Reader::read_number_value(std::span<const Item> items, std::size_t&
     } else if (it.kind == Item::Kind::real) {
       float v = 0;
       f = num.to_float(v);
-      if (f == Decimal::Fit::ok) store_real(it, v);
+      if (f == Decimal::Fit::ok) *static_cast<Value*>(it.target) = v;
     }
     if (f != Decimal::Fit::ok) {
       return fail(f == Decimal::Fit::out_of_range ? Fault::out_of_range : Fault::not_a_number, idx);

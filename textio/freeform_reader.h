@@ -14,8 +14,8 @@
 #include <string_view>
 
 #include "textio/block.h"
+#include "textio/item.h"
 #include "textio/stream.h"
-#include "textio/value.h"
 
 namespace textio {
 
@@ -36,22 +36,6 @@ enum class Fault {
   bad_repeat,    // a repeat count of zero
   bad_text,      // a quoted text followed by something other than a separator
   io,            // the source reported a failure
-};
-
-// One place a read stores a value in.
-struct Item {
-  enum class Kind : std::uint8_t { text, integer, real };
-  Kind kind;
-  int length;    // width of a text field, 1 to Reader::kMaxText
-  void* target;  // the field itself
-
-  // A text field of length characters, stored left-justified and blank-padded.
-  static Item text_field(char* field, int length) { return {Kind::text, length, field}; }
-  // A 32-bit signed integer.
-  static Item integer_field(std::int32_t& v) { return {Kind::integer, 0, &v}; }
-  // A single-precision real, kept as its text where the line scan meets it
-  // in cents form (value.h).
-  static Item real_field(Value& v) { return {Kind::real, 0, &v}; }
 };
 
 // Reads free-form lists of items from one source.
@@ -109,10 +93,6 @@ class Reader {
   Scan fail(Fault f, std::size_t item);
   int take(int c);
   bool line_scan(std::span<const Item> items);
-  bool quick_token(const Item& item);
-  void store_real(const Item& item, float v);
-  bool quick_token_bytes(const Item& item);
-  bool store_quick(const Item& item, const char* p, std::uint64_t m, int frac, bool neg);
   Scan scan_number(Decimal& num, bool repeat_allowed, bool& is_repeat);
   Scan scan_text(char* out, int& len, int max, bool repeat_allowed, std::uint64_t& repeat);
   Scan read_text_value(std::span<const Item> items, std::size_t& idx);

@@ -12,7 +12,7 @@
 #include <span>
 
 #include "textio/block.h"
-#include "textio/freeform_reader.h"
+#include "textio/item.h"
 
 namespace textio {
 
