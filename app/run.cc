@@ -160,15 +160,13 @@ int count_values(textio::Source& data, textio::FirstLine& first, RunState& st, C
 }
 
 // Tells on standard error, without changing the run, what in the record
-// just read points at a likely mistake: its running over onto the next line
-// (once a run, as a count that is not the file's shows on every record) and,
-// in the first record, a year the calendar is not for.
+// just read points at a likely mistake: that it ran over onto the next line
+// (the caller asks once a run, as a count that is not the file's shows on
+// every record) and, in the first record, a year the calendar is not for.
 void note_doubts(const RunState& st, const textio::Reader& data, Console& con,
-                 const std::string& file, bool first, bool& told_run_over) {
-  const bool run_over = data.first_line_items() != 0 && !told_run_over;
+                 const std::string& file, bool first, bool run_over) {
   const std::string where = at_line(file, data.record_line());
   if (run_over) {
-    told_run_over = true;
     const int n = std::clamp(st.nval, 0, records::kMaxValues);
     con.report(where + "the record runs over onto the next line: that line holds " +
                std::to_string(data.first_line_items()) + " of its " + std::to_string(5 + n) +
@@ -230,9 +228,11 @@ int record_loop(RunState& st, textio::Source& source, OpenFiles& files, Console&
       status = kExitReadError;
       break;
     }
-    if (first || (data.first_line_items() != 0 && !told_run_over)) {  // rarely
-      note_doubts(st, data, con, file, first, told_run_over);
+    const bool run_over = data.first_line_items() != 0 && !told_run_over;
+    if (first || run_over) {  // rarely
+      note_doubts(st, data, con, file, first, run_over);
       first = false;
+      told_run_over |= run_over;
     }
     records::Times t = records::compute_times(r);
     st.x = t.x;
