@@ -7,19 +7,17 @@
 // line nor that of a value costs memory.
 #pragma once
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
 #include "textio/block.h"
+#include "textio/general_path.h"
 #include "textio/item.h"
 #include "textio/stream.h"
 
 namespace textio {
-
-class Decimal;
 
 // How a read ended.
 enum class Outcome {
@@ -28,21 +26,11 @@ enum class Outcome {
   error,  // a value did not fit its item, or the source could not be read
 };
 
-// What went wrong when a read ended in error.
-enum class Fault {
-  none,
-  not_a_number,  // a token that is not a number of its item's kind (7.5 for an integer, NaN, 1e)
-  out_of_range,  // a number beyond its item's range (an integer past 32 bits, a real past float)
-  bad_repeat,    // a repeat count of zero
-  bad_text,      // a quoted text followed by something other than a separator
-  io,            // the source reported a failure
-};
-
 // Reads free-form lists of items from one source.
 class Reader {
  public:
   // The widest text field an item may have.
-  static constexpr int kMaxText = 64;
+  static constexpr int kMaxText = GeneralPath::kMaxText;
 
   // Most bytes asked of the source at a time, unless the reader is told
   // less: large enough that the calls into the kernel cost little (a quarter
@@ -60,9 +48,9 @@ class Reader {
   Outcome read(std::span<const Item> items);
 
   // Why the last read ended in error.
-  Fault fault() const { return fault_; }
+  Fault fault() const { return general_.fault(); }
   // Index of the item the failing value was meant for.
-  std::size_t fault_item() const { return fault_item_; }
+  std::size_t fault_item() const { return general_.fault_item(); }
   // The errno value of a failed source read, or 0.
   int io_error() const { return in_.io_error(); }
   // The line (from 1) the reader stands on.
@@ -72,40 +60,23 @@ class Reader {
   // How many items the last read filled on its first line when it ran over
   // onto the next, or 0 when it did not.
   std::size_t first_line_items() const { return first_line_items_; }
-  // The first kShownToken bytes of the token the last read failed on (none
+  // The first GeneralPath::kShownToken bytes of the token the last read failed on (none
   // for a failure of the source).
-  std::string_view fault_text() const {
-    return {token_, std::min<std::size_t>(token_len_, kShownToken)};
-  }
+  std::string_view fault_text() const { return general_.fault_text(); }
   // The whole length of that token, which may be longer than its bytes kept.
-  std::size_t fault_text_length() const { return token_len_; }
-
-  // The most bytes of a failing token kept for the report.
-  static constexpr std::size_t kShownToken = 40;
+  std::size_t fault_text_length() const { return general_.fault_text_length(); }
 
  private:
-  enum class Scan { ok, end, error };
-
   int cur() { return in_.cur(); }
-  bool at_separator(bool slash_separates);
   int skip_blanks();
   void skip_line();
-  Scan fail(Fault f, std::size_t item);
-  int take(int c);
   bool line_scan(std::span<const Item> items);
-  Scan scan_number(Decimal& num, bool repeat_allowed, bool& is_repeat);
-  Scan scan_text(char* out, int& len, int max, bool repeat_allowed, std::uint64_t& repeat);
-  Scan read_text_value(std::span<const Item> items, std::size_t& idx);
-  Scan read_number_value(std::span<const Item> items, std::size_t& idx);
 
   Block in_;
-  Fault fault_ = Fault::none;
-  std::size_t fault_item_ = 0;
   std::uint64_t line_ = 1;
   std::uint64_t record_line_ = 1;
   std::size_t first_line_items_ = 0;
-  char token_[kShownToken] = {};
-  std::size_t token_len_ = 0;
+  GeneralPath general_{in_, line_};
 };
 
 }  // namespace textio
