@@ -5,8 +5,10 @@
 # record a minute), the same year four times over and a one-record file,
 # runs each build on each file RUNS times, the two builds taking turns so that
 # the machine's drift falls on both alike, and prints the medians as a table
-# with the portable build's time over the default's, a plain `cat` of the
-# same file, the 4x scaling, the peak memory, and the year's time through a
+# with the portable build's time over the default's, the I/O floor
+# (bench/floor.cc: the file read and the outputs' bytes written, nothing
+# else) and the default build's time over it, a plain `cat` of the same file,
+# the instructions per record by callgrind where valgrind is installed, the 4x scaling, the peak memory, and the year's time through a
 # yardstick listing written with scanf and printf (bench/traditional.cc).
 #
 #   bench/run.sh [RUNS]        (default 7; data under build/bench/data)
@@ -22,6 +24,7 @@ done
 default=$root/build/bench/vantrel
 portable=$root/build/bench-portable/vantrel
 gen=$root/build/bench/bench/gen_year
+floor=$root/build/bench/bench/floor
 data=$root/build/bench/data
 mkdir -p "$data"
 [ -s "$data/year.all.tmp" ] || "$gen" "$data/year.all.tmp" 1
@@ -50,6 +53,27 @@ time_run() {
   echo $((t1 - t0))
 }
 
+# time_floor NAME: wall time in microseconds of the floor program reading
+# NAME.all.tmp and writing as many bytes as the tool's listing and trace.
+time_floor() {
+  local t0 t1
+  rm -f "$1.jul" "$1.gap"
+  sync
+  t0=$(now)
+  "$floor" "$1.all.tmp" "$1.jul" "${jul_bytes[$1]}" "$1.gap" "${gap_bytes[$1]}"
+  t1=$(now)
+  echo $((t1 - t0))
+}
+
+# Instructions per record of one run of TOOL on NAME, by callgrind, or "-"
+# without valgrind.
+instructions() {
+  command -v valgrind >/dev/null || { echo -; return; }
+  printf '%s.all\n9\n' "$2" |
+    valgrind --tool=callgrind --callgrind-out-file=/dev/null "$1" 2>&1 >/dev/null |
+    awk -v r="$3" '/Collected/ { printf "%.0f", $NF / r }'
+}
+
 cat_median() {
   local file=$1 i t0 t1
   for ((i = 0; i < runs; i++)); do
@@ -66,16 +90,21 @@ peak_kib() {
 }
 
 cd "$data"
-printf '%-6s %6s %8s %10s %10s %6s %15s %7s %10s %9s\n' \
-  file MB records 'default s' 'portable s' ratio 'least s' 'cat s' records/s 'peak MiB'
-declare -A wall_d wall_p
+printf '%-6s %6s %8s %10s %10s %6s %15s %8s %6s %7s %10s %9s\n' \
+  file MB records 'default s' 'portable s' ratio 'least s' 'floor s' xfloor 'cat s' records/s 'peak MiB'
+declare -A wall_d wall_p jul_bytes gap_bytes
 for name in one year year4; do
   file=$name.all.tmp
   bytes=$(stat -c %s "$file")
   records=$(wc -l <"$file")
+  printf '%s.all\n9\n' "$name" | "$default" >/dev/null
+  jul_bytes[$name]=$(stat -c %s "$name.jul")
+  gap_bytes[$name]=$(stat -c %s "$name.gap")
   : >d.times
   : >p.times
+  : >f.times
   for ((i = 0; i < runs; i++)); do
+    time_floor "$name" >>f.times
     # Each build goes first every other time, so that what one run leaves
     # behind (the page cache, the disk's write-back) falls on both alike.
     if ((i % 2 == 0)); then
@@ -88,17 +117,18 @@ for name in one year year4; do
   done
   read -r d_us d_least < <(median <d.times)
   read -r p_us p_least < <(median <p.times)
-  rm -f d.times p.times
+  read -r f_us _ < <(median <f.times)
+  rm -f d.times p.times f.times
   read -r cat_us _ < <(cat_median "$file")
   wall_d[$name]=$d_us
   wall_p[$name]=$p_us
   d_kib=$(peak_kib "$default" "$name")
   p_kib=$(peak_kib "$portable" "$name")
   awk -v n="$name" -v b="$bytes" -v r="$records" -v d="$d_us" -v p="$p_us" \
-    -v dl="$d_least" -v pl="$p_least" -v c="$cat_us" -v dk="$d_kib" -v pk="$p_kib" 'BEGIN {
-    printf "%-6s %6.1f %8d %10.4f %10.4f %6.2f %8.4f/%.4f %7.4f %10.0f %5.1f/%.1f\n",
-           n, b / 1e6, r, d / 1e6, p / 1e6, p / d, dl / 1e6, pl / 1e6, c / 1e6, r / (d / 1e6),
-           dk / 1024, pk / 1024
+    -v dl="$d_least" -v pl="$p_least" -v c="$cat_us" -v dk="$d_kib" -v pk="$p_kib" -v f="$f_us" 'BEGIN {
+    printf "%-6s %6.1f %8d %10.4f %10.4f %6.2f %8.4f/%.4f %8.4f %6.2f %7.4f %10.0f %5.1f/%.1f\n",
+           n, b / 1e6, r, d / 1e6, p / 1e6, p / d, dl / 1e6, pl / 1e6, f / 1e6, d / f, c / 1e6,
+           r / (d / 1e6), dk / 1024, pk / 1024
   }'
 done
 awk -v a="${wall_d[year]}" -v b="${wall_d[year4]}" -v pa="${wall_p[year]}" -v pb="${wall_p[year4]}" 'BEGIN {
@@ -118,5 +148,9 @@ rm -f year.trad
 awk -v t="$trad_us" -v a="${wall_d[year]}" -v p="${wall_p[year]}" 'BEGIN {
   printf "the year through scanf and printf (bench/traditional.cc): %.3f s, %.1f times the default build'"'"'s time, %.1f times the portable build'"'"'s\n", t / 1e6, t / a, t / p
 }'
+records=$(wc -l <year.all.tmp)
+echo "instructions per record on the year by callgrind: $(instructions "$default" year "$records") (default)," \
+  "$(instructions "$portable" year "$records") (portable)"
 echo "medians of $runs runs of each build, taking turns (least: default/portable); ratio: portable over default;"
+echo "floor: bench/floor.cc, taking turns with both; xfloor: the default build's time over the floor's;"
 echo "records/s from the default build's median; peak memory (default/portable) from /usr/bin/time; $(nproc) cores"
