@@ -80,6 +80,12 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
       // Lines the quick paths may take, read as the general path reads them.
       {"1 2" + std::string(59, ' ') + "3.5 4\n", W, N, 0, 1, 2, 3.5f, 4},  // 3.5 over byte 64
       {"1,2 3 4.5 6\n", W, N, 0, 1, 2, 3, 4.5f},
+      {"1, 2 ,25.69\t,\t4,\n", W, N, 0, 1, 2, 25.69f, 4, true},  // one comma a gap
+      {"1,,3.5 4\n", W, N, 0, 1, -7, 3.5f, 4},                   // two commas: an empty value
+      {"1, ,3.5 4 5\n", W, N, 0, 1, -7, 3.5f, 4},
+      {"1 2,3,,4\n", W, N, 0, 1, 2, 3, -7},
+      {",1 2 3.5 4\n", W, N, 0, -7, 1, 2, 3.5f},  // a comma first: an empty first value
+      {" ,1 2 3.5\n", W, N, 0, -7, 1, 2, 3.5f},
       {"1 2 1e2/ 9\n", W, N, 0, 1, 2, 100, -7},
       {"1 2 3355443.1 4\n", W, N, 0, 1, 2, 3355443.0f, 4},  // 25 bits: not the exact step
   };

@@ -1,5 +1,6 @@
 #include "textio/line_scan.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 
@@ -19,37 +20,53 @@ namespace {
 
 // The classes of 64 bytes of a line's window, one bit a byte.
 struct Classes {
-  std::uint64_t other;   // neither a blank nor a number character
+  std::uint64_t other;   // neither a blank, a comma nor a number character
   std::uint64_t number;  // a digit, point or sign
   std::uint64_t sign;    // plus or minus
+  std::uint64_t comma;
 };
 
-// Where the tokens of a 128-byte window start and end, one bit a byte, by
-// halves. A token is a run of number characters: it starts where one
-// follows something else and ends at the first byte after it. Runs
-// alternate, so the k-th end closes the k-th start; a run that reaches the
-// window's end has no end in it.
-struct Tokens {
-  std::uint64_t starts[2];
-  std::uint64_t ends[2];
+// A 128-bit mask of a window's bytes, one bit a byte, by halves.
+struct Mask {
+  std::uint64_t low;
+  std::uint64_t high;
 };
 
-inline Tokens find_tokens(const Classes& c0, const Classes& c1) {
-  const std::uint64_t after0 = c0.number << 1;
-  const std::uint64_t after1 = (c1.number << 1) | (c0.number >> 63);
-  return {{c0.number & ~after0, c1.number & ~after1}, {~c0.number & after0, ~c1.number & after1}};
+// The bytes below offset at (at most 128).
+inline Mask below(unsigned at) {
+  return {at >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << at) - 1,
+          at > 64 ? (std::uint64_t{1} << ((at - 64) & 63)) - 1 : 0};
 }
 
-// True when, up to last_end (below 128), the window at s holds only blanks
-// and number characters with signs only where a token starts, so that
-// blanks alone part the tokens, which all stand on this line; and the byte
-// at last_end ends a number.
-inline bool only_tokens(const char* s, const Classes& c0, const Classes& c1, const Tokens& t,
-                        unsigned last_end) {
-  const std::uint64_t in0 = last_end >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << last_end) - 1;
-  const std::uint64_t in1 = last_end > 64 ? (std::uint64_t{1} << (last_end - 64)) - 1 : 0;
-  return ((c0.other | (c0.sign & ~t.starts[0])) & in0) == 0 &&
-         ((c1.other | (c1.sign & ~t.starts[1])) & in1) == 0 && ends_number(s + last_end);
+// True when a part of m falls within in.
+inline bool any(const Mask& m, const Mask& in) {
+  return ((m.low & in.low) | (m.high & in.high)) != 0;
+}
+
+// True when, up to last_end (below 128), the window at s holds only blanks,
+// commas and number characters, with signs only where a token starts, no
+// comma before the first token and at most one between two tokens, so that
+// they part the tokens as the general path would, which all stand on this
+// line; and the byte at last_end ends a number.
+inline bool only_tokens(const char* s, const Classes& c0, const Classes& c1, const Mask& starts,
+                        unsigned first, unsigned last_end) {
+  const Mask in = below(last_end);
+  if (any({c0.other | (c0.sign & ~starts.low), c1.other | (c1.sign & ~starts.high)}, in) ||
+      !ends_number(s + last_end)) {
+    return false;
+  }
+  const Mask comma{c0.comma, c1.comma};
+  if (!any(comma, in)) return true;            // blanks alone part the tokens
+  if (any(comma, below(first))) return false;  // an empty first value
+  // Two commas with no token between them leave an empty value. The bits
+  // that are not token starts make a run from each start to the next; a
+  // run's commas, added to it, carry from the lowest up through the run,
+  // so that any comma above the lowest is set in the sum (it is found 0
+  // when the carry reaches it, and the comma's own bit sets it), while a
+  // run's only comma is cleared.
+  const std::uint64_t low = ~starts.low + comma.low;
+  const std::uint64_t high = ~starts.high + comma.high + (low < comma.low ? 1 : 0);
+  return !any({low & comma.low, high & comma.high}, in);
 }
 
 #if defined(VANTREL_SSE2)
@@ -57,7 +74,7 @@ inline bool only_tokens(const char* s, const Classes& c0, const Classes& c1, con
 // byte, as simdjson classifies its input (G. Langdale, D. Lemire, "Parsing
 // gigabytes of JSON per second", VLDB Journal 28, 2019).
 inline Classes classify(const char* p) {
-  Classes c{0, 0, 0};
+  Classes c{0, 0, 0, 0};
   for (std::ptrdiff_t i = 0; i < 4; ++i) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
     const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
@@ -66,14 +83,16 @@ inline Classes classify(const char* p) {
         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('+')), _mm_cmpeq_epi8(v, _mm_set1_epi8('-')));
     const __m128i number =
         _mm_or_si128(_mm_or_si128(digit, sign), _mm_cmpeq_epi8(v, _mm_set1_epi8('.')));
+    const __m128i comma = _mm_cmpeq_epi8(v, _mm_set1_epi8(','));
     const __m128i blank = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(kBlanks[0])),
                                        _mm_cmpeq_epi8(v, _mm_set1_epi8(kBlanks[1])));
     const auto bits = [](__m128i m) {
       return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(m))};
     };
-    c.other |= bits(_mm_or_si128(number, blank)) << (16 * i);
+    c.other |= bits(_mm_or_si128(_mm_or_si128(number, blank), comma)) << (16 * i);
     c.number |= bits(number) << (16 * i);
     c.sign |= bits(sign) << (16 * i);
+    c.comma |= bits(comma) << (16 * i);
   }
   c.other = ~c.other;
   return c;
@@ -81,38 +100,53 @@ inline Classes classify(const char* p) {
 #else
 // Eight bytes at a time in 64-bit arithmetic, for any machine.
 inline Classes classify(const char* p) {
-  Classes c{0, 0, 0};
+  Classes c{0, 0, 0, 0};
   for (std::ptrdiff_t i = 0; i < 8; ++i) {
     const std::uint64_t w = load_word(p + 8 * i);
     const std::uint64_t sign = bytes_equal(w, '+') | bytes_equal(w, '-');
     const std::uint64_t number = digit_bytes(w) | sign | bytes_equal(w, '.');
+    const std::uint64_t comma = bytes_equal(w, ',');
     const std::uint64_t blank = bytes_equal(w, kBlanks[0]) | bytes_equal(w, kBlanks[1]);
-    c.other |= high_bits(~(number | blank) & kHigh) << (8 * i);
+    c.other |= high_bits(~(number | blank | comma) & kHigh) << (8 * i);
     c.number |= high_bits(number) << (8 * i);
     c.sign |= high_bits(sign) << (8 * i);
+    c.comma |= high_bits(comma) << (8 * i);
   }
   return c;
 }
 #endif
 
-// The offsets of the set bits of a 128-bit mask, lowest first.
-class Offsets {
- public:
-  Offsets(std::uint64_t low, std::uint64_t high) : low_(low), high_(high) {}
-  // The offset of the next set bit (128 past the last), which is then cleared.
-  unsigned next() {
-    const bool in_high = low_ == 0;
-    const std::uint64_t m = in_high ? high_ : low_;
-    const unsigned at = (in_high ? 64u : 0u) + static_cast<unsigned>(std::countr_zero(m));
-    high_ = in_high ? high_ & (high_ - 1) : high_;
-    low_ &= low_ - 1;
-    return at;
-  }
+// The number of set bits of m: the SWAR count of a word's bits (Bit
+// Twiddling Hacks, "counting bits set, in parallel"), as x86-64's baseline
+// has no instruction for it and the library's fallback is a call.
+inline unsigned bit_count(std::uint64_t m) {
+  m -= (m >> 1) & 0x5555555555555555ull;
+  m = (m & 0x3333333333333333ull) + ((m >> 2) & 0x3333333333333333ull);
+  m = (m + (m >> 4)) & 0x0f0f0f0f0f0f0f0full;
+  return static_cast<unsigned>((m * kOnes) >> 56);
+}
 
- private:
-  std::uint64_t low_;
-  std::uint64_t high_;
-};
+// Writes the offsets of the set bits of m, lowest first, from at[0] on,
+// plus base, and returns how many there are. Four at a time with no test
+// between them, as simdjson flattens its masks (G. Langdale, D. Lemire, as
+// above): a line's count of bits is not the next one's, and a loop that
+// tested each bit would mispredict its end on every line. Writes up to
+// three offsets past the count, which the caller's room must hold. The top
+// bit or-ed in makes the word non-zero, so that the compiler needs no test
+// of zero around the bit scan of machines without a count-trailing-zeros
+// instruction (x86-64's baseline has only BSF); it changes no offset of a
+// bit that is set.
+inline unsigned flatten(std::uint64_t m, unsigned base, std::uint8_t* at) {
+  const unsigned count = bit_count(m);
+  for (unsigned i = 0; i < count; i += 4) {
+    for (unsigned j = 0; j < 4; ++j) {
+      at[i + j] = static_cast<std::uint8_t>(
+          base + static_cast<unsigned>(std::countr_zero(m | std::uint64_t{1} << 63)));
+      m &= m - 1;
+    }
+  }
+  return count;
+}
 
 // True when a token right-justified in text (NULs before it) is in cents
 // form, given that it holds number characters only and a sign only first
@@ -140,31 +174,46 @@ inline bool in_cents_form(std::uint64_t text) {
 
 }  // namespace
 
-// Token by token in 64-bit arithmetic: each
-// token is read from one eight-byte load, a real in cents form kept as its
-// text and any other value made with no branch on its form, and the whole
-// line is then checked by its masks at once.
+// The tokens' starts and ends first, as a list of offsets: a token is a
+// run of number characters, which starts where one follows something else
+// and ends at the first byte after it; so the offsets alternate, start and
+// end. Then token by token in 64-bit arithmetic, each from one eight-byte
+// load, with nothing carried from one to the next: a real in cents form kept
+// as its text, an integer of one or two digits from its two bytes, and any
+// other value made with no branch on its form. The whole line is checked by
+// its masks at the end.
 std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t* bits,
                       std::uint64_t* texts) {
   const std::size_t n = items.size();
   if (n == 0 || n > kLineItems) return 0;
   const Classes c0 = classify(s);
   const Classes c1 = classify(s + 64);
-  const Tokens t = find_tokens(c0, c1);
-  Offsets start_at(t.starts[0], t.starts[1]);
-  Offsets end_at(t.ends[0], t.ends[1]);
+  // The window reaches into the lines after this one: its tokens are
+  // those before the first byte that is not a blank, comma or number
+  // character, which is the line end where the line is one the scan
+  // takes, and their last end may stand on that byte.
+  const Mask line = below(
+      std::min(128u, 1 + (c0.other != 0 ? static_cast<unsigned>(std::countr_zero(c0.other))
+                                        : 64 + static_cast<unsigned>(std::countr_zero(c1.other)))));
+  const std::uint64_t edges0 = (c0.number ^ (c0.number << 1)) & line.low;
+  const std::uint64_t edges1 = (c1.number ^ ((c1.number << 1) | (c0.number >> 63))) & line.high;
+  std::uint8_t at[128 + 4];
+  unsigned found = flatten(edges0, 0, at);
+  // A run that reaches the window's end has no end in it, so that a line
+  // whose n-th token does not end in the window has fewer than 2n edges.
+  if (found < 2 * n) found += flatten(edges1, 64, at + found);
+  if (found < 2 * n) return 0;
   std::uint64_t bad = 0;
-  unsigned last_end = 0;
   for (std::size_t k = 0; k < n; ++k) {
-    const unsigned from = start_at.next();
-    last_end = end_at.next();
-    std::uint64_t len = last_end - from;
+    const unsigned from = at[2 * k];
+    std::uint64_t len = at[2 * k + 1] - from;
     bad |= (len - 1) >> 3;  // the whole token must be in the eight bytes loaded
     // At most 128, past the tokens (where the check below fails): in reach.
     std::uint64_t w = load_word(s + from);
     // The token right-justified, NULs before it: its text in cents form.
     const std::uint64_t text = w << ((64 - 8 * len) & 63);
-    if (items[k].kind == Item::Kind::real && in_cents_form(text)) {
+    const Item::Kind kind = items[k].kind;
+    if (kind == Item::Kind::real && in_cents_form(text)) {
       // Kept as its text, it needs no value, and has no fault but its
       // length, checked above.
       texts[k] = text;
@@ -172,6 +221,15 @@ std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t*
       continue;
     }
     texts[k] = 0;
+    // The last two bytes of an integer of one or two digits: a digit, and a
+    // digit or the NUL before the token. Of the number characters only the
+    // digits have bit 4 set.
+    const std::uint64_t two = text >> 48;
+    if (kind == Item::Kind::integer && len <= 2 && (two & 0x1000) != 0 &&
+        (len == 1 || (two & 0x10) != 0)) {
+      bits[k] = static_cast<std::uint32_t>(((two >> 8) & 0xf) + 10 * (two & 0xf));
+      continue;
+    }
     // A sign opens the token: taken off, with its length.
     const std::uint64_t first = w & 0xff;
     const std::uint64_t sign = (first | 6) == 0x2f ? 1 : 0;  // '+' or '-', the only ones here
@@ -187,9 +245,10 @@ std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t*
     const std::uint64_t has_point = point_bit != 0 ? 1 : 0;
     bad |= len <= has_point ? 1 : 0;  // no digit (a sign alone leaves len 0)
     // The point taken out: the whole-number digits below it move up one byte.
-    const std::uint64_t below = point_bit - has_point;
-    const std::uint64_t digits = (tok & ~(below | point_bit * 0xff)) | ((tok & below) << 8);
-    if (items[k].kind == Item::Kind::real) {
+    const std::uint64_t below_point = point_bit - has_point;
+    const std::uint64_t digits =
+        (tok & ~(below_point | point_bit * 0xff)) | ((tok & below_point) << 8);
+    if (kind == Item::Kind::real) {
       const std::uint32_t value = eight_digits_value(digits);
       // Decimals: the bytes above the point (none without one: the top
       // bit's byte then stands in for it).
@@ -197,15 +256,17 @@ std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t*
       bad |= value > kExactDigits ? 1 : 0;
       const float v = exact_quotient(value, frac);
       bits[k] = std::bit_cast<std::uint32_t>(v) | std::uint32_t{neg} << 31;
-    } else if (items[k].kind == Item::Kind::integer) {
+    } else if (kind == Item::Kind::integer) {
       bad |= has_point;
       bits[k] = static_cast<std::uint32_t>(to_int32(eight_digits_value(digits), neg));
     } else {
       return 0;
     }
   }
-  // A run that reaches the window's end has no end in it (128).
-  if (bad != 0 || last_end >= 128 || !only_tokens(s, c0, c1, t, last_end)) return 0;
+  const unsigned last_end = at[2 * n - 1];
+  const Mask starts{c0.number & ~(c0.number << 1),
+                    c1.number & ~((c1.number << 1) | (c0.number >> 63))};
+  if (bad != 0 || !only_tokens(s, c0, c1, starts, at[0], last_end)) return 0;
   return last_end;
 }
 

@@ -1,5 +1,6 @@
 // The line scan, the first of the reader's quick paths: the common record
-// read in one go, a line of plain decimals parted by blanks. Every token's
+// read in one go, a line of plain decimals parted by blanks or commas, as
+// loggers write them. Every token's
 // start and end come from masks of the whole line first, so the tokens are
 // read side by side rather than each waiting for the one before it to end.
 // Anything else is left to the reader's general path, which gives the same
@@ -29,7 +30,8 @@ constexpr std::size_t kLineItems = 24;
 // Reads one number for each of the items (none a text) from s, where the
 // line holds them as plain decimals (an optional sign, digits with at most
 // one point, at most eight characters in all; at most 2^24 for a real),
-// parted by blanks or tabs, the first n tokens and the byte after them
+// parted by blanks, tabs and at most one comma (two leave a value empty,
+// and so does one before the first token), the first n tokens and the byte after them
 // within the window, the last followed by a blank, tab, line end, comma or
 // slash. Stores each value's bits (an int32 or a float) in bits[k], and
 // in texts[k] 0; but for a real in cents form, 0 and its text (value.h).
