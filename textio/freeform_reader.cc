@@ -1,7 +1,6 @@
 #include "textio/freeform_reader.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 #include "textio/chars.h"
@@ -132,18 +131,15 @@ Outcome Reader::read(std::span<const Item> items) {
 // go. Stores nothing and returns false for anything else; the quick token and
 // the general path then read the record from the same place.
 bool Reader::line_scan(std::span<const Item> items) {
-  std::uint32_t bits[kLineItems];
-  std::uint64_t texts[kLineItems];
-  const std::size_t len = scan_line(in_.pos(), items, bits, texts);
+  std::uint64_t words[kLineItems];
+  const std::size_t len = scan_line(in_.pos(), items, words);
   if (len == 0) return false;
-  // The scan made each value's bits for its item's kind: an int32's, or a
-  // float's beside its kept text.
-  static_assert(sizeof(std::int32_t) == 4 && sizeof(float) == 4);
   for (std::size_t k = 0; k < items.size(); ++k) {
     if (items[k].kind == Item::Kind::real) {
-      *static_cast<Value*>(items[k].target) = Value(std::bit_cast<float>(bits[k]), texts[k]);
+      *static_cast<Value*>(items[k].target) = Value::from_word(words[k]);
     } else {
-      std::memcpy(items[k].target, &bits[k], 4);
+      const auto v = static_cast<std::uint32_t>(words[k]);  // an int32's bits
+      std::memcpy(items[k].target, &v, sizeof v);
     }
   }
   in_.skip(len);

@@ -18,9 +18,12 @@ namespace textio {
 
 namespace {
 
-// The classes of 64 bytes of a line's window, one bit a byte.
+// The classes of 64 bytes of a line's window, one bit a byte, as far as
+// the first byte that is not a blank, comma or number character: the line
+// ends there, where the line is one the scan takes, and nothing past it is
+// looked at.
 struct Classes {
-  std::uint64_t other;   // neither a blank, a comma nor a number character
+  unsigned line_end;     // the offset of that byte, or 64 when there is none
   std::uint64_t number;  // a digit, point or sign
   std::uint64_t sign;    // plus or minus
   std::uint64_t comma;
@@ -43,16 +46,15 @@ inline bool any(const Mask& m, const Mask& in) {
   return ((m.low & in.low) | (m.high & in.high)) != 0;
 }
 
-// True when, up to last_end (below 128), the window at s holds only blanks,
-// commas and number characters, with signs only where a token starts, no
-// comma before the first token and at most one between two tokens, so that
-// they part the tokens as the general path would, which all stand on this
-// line; and the byte at last_end ends a number.
+// True when, up to last_end (below 128, and not past the line's end, before
+// which there are only blanks, commas and number characters), the window at
+// s has signs only where a token starts, no comma before the first token
+// and at most one between two tokens, so that they part the tokens as the
+// general path would; and the byte at last_end ends a number.
 inline bool only_tokens(const char* s, const Classes& c0, const Classes& c1, const Mask& starts,
                         unsigned first, unsigned last_end) {
   const Mask in = below(last_end);
-  if (any({c0.other | (c0.sign & ~starts.low), c1.other | (c1.sign & ~starts.high)}, in) ||
-      !ends_number(s + last_end)) {
+  if (any({c0.sign & ~starts.low, c1.sign & ~starts.high}, in) || !ends_number(s + last_end)) {
     return false;
   }
   const Mask comma{c0.comma, c1.comma};
@@ -74,8 +76,8 @@ inline bool only_tokens(const char* s, const Classes& c0, const Classes& c1, con
 // byte, as simdjson classifies its input (G. Langdale, D. Lemire, "Parsing
 // gigabytes of JSON per second", VLDB Journal 28, 2019).
 inline Classes classify(const char* p) {
-  Classes c{0, 0, 0, 0};
-  for (std::ptrdiff_t i = 0; i < 4; ++i) {
+  Classes c{64, 0, 0, 0};
+  for (unsigned i = 0; i < 4; ++i) {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
     const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
     const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d);
@@ -87,30 +89,43 @@ inline Classes classify(const char* p) {
     const __m128i blank = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(kBlanks[0])),
                                        _mm_cmpeq_epi8(v, _mm_set1_epi8(kBlanks[1])));
     const auto bits = [](__m128i m) {
-      return std::uint64_t{static_cast<std::uint16_t>(_mm_movemask_epi8(m))};
+      return static_cast<std::uint64_t>(static_cast<unsigned>(_mm_movemask_epi8(m)));
     };
-    c.other |= bits(_mm_or_si128(_mm_or_si128(number, blank), comma)) << (16 * i);
     c.number |= bits(number) << (16 * i);
     c.sign |= bits(sign) << (16 * i);
     c.comma |= bits(comma) << (16 * i);
+    const std::uint64_t other = bits(_mm_or_si128(_mm_or_si128(number, blank), comma)) ^ 0xffff;
+    if (other != 0) {
+      c.line_end = 16 * i + static_cast<unsigned>(std::countr_zero(other));
+      break;
+    }
   }
-  c.other = ~c.other;
   return c;
 }
 #else
-// Eight bytes at a time in 64-bit arithmetic, for any machine.
+// Eight bytes at a time in 64-bit arithmetic, for any machine. The number
+// characters are the bytes from '+' to '9' but ',' and '/', and of them
+// only '+' and '-' become '/' when bits 1 and 2 are set.
 inline Classes classify(const char* p) {
-  Classes c{0, 0, 0, 0};
-  for (std::ptrdiff_t i = 0; i < 8; ++i) {
+  Classes c{64, 0, 0, 0};
+  for (unsigned i = 0; i < 8; ++i) {
     const std::uint64_t w = load_word(p + 8 * i);
-    const std::uint64_t sign = bytes_equal(w, '+') | bytes_equal(w, '-');
-    const std::uint64_t number = digit_bytes(w) | sign | bytes_equal(w, '.');
+    const std::uint64_t low = w & ~kHigh;
+    const std::uint64_t from_plus = low + kOnes * (0x80 - '+');  // high bit set from '+' up
+    const std::uint64_t past_nine = low + kOnes * (0x80 - '9' - 1);
     const std::uint64_t comma = bytes_equal(w, ',');
+    const std::uint64_t number =
+        from_plus & ~past_nine & ~w & kHigh & ~(comma | bytes_equal(w, '/'));
+    const std::uint64_t sign = number & bytes_equal(w | kOnes * 6, '/');
     const std::uint64_t blank = bytes_equal(w, kBlanks[0]) | bytes_equal(w, kBlanks[1]);
-    c.other |= high_bits(~(number | blank | comma) & kHigh) << (8 * i);
     c.number |= high_bits(number) << (8 * i);
     c.sign |= high_bits(sign) << (8 * i);
     c.comma |= high_bits(comma) << (8 * i);
+    const std::uint64_t other = ~(number | blank | comma) & kHigh;
+    if (other != 0) {
+      c.line_end = 8 * i + static_cast<unsigned>(std::countr_zero(other)) / 8;
+      break;
+    }
   }
   return c;
 }
@@ -182,19 +197,14 @@ inline bool in_cents_form(std::uint64_t text) {
 // as its text, an integer of one or two digits from its two bytes, and any
 // other value made with no branch on its form. The whole line is checked by
 // its masks at the end.
-std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t* bits,
-                      std::uint64_t* texts) {
+std::size_t scan_line(const char* s, std::span<const Item> items, std::uint64_t* words) {
   const std::size_t n = items.size();
   if (n == 0 || n > kLineItems) return 0;
   const Classes c0 = classify(s);
-  const Classes c1 = classify(s + 64);
+  const Classes c1 = c0.line_end == 64 ? classify(s + 64) : Classes{0, 0, 0, 0};
   // The window reaches into the lines after this one: its tokens are
-  // those before the first byte that is not a blank, comma or number
-  // character, which is the line end where the line is one the scan
-  // takes, and their last end may stand on that byte.
-  const Mask line = below(
-      std::min(128u, 1 + (c0.other != 0 ? static_cast<unsigned>(std::countr_zero(c0.other))
-                                        : 64 + static_cast<unsigned>(std::countr_zero(c1.other)))));
+  // those before the line's end, and their last end may stand on it.
+  const Mask line = below(std::min(128u, 1 + (c0.line_end < 64 ? c0.line_end : 64 + c1.line_end)));
   const std::uint64_t edges0 = (c0.number ^ (c0.number << 1)) & line.low;
   const std::uint64_t edges1 = (c1.number ^ ((c1.number << 1) | (c0.number >> 63))) & line.high;
   std::uint8_t at[128 + 4];
@@ -216,18 +226,16 @@ std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t*
     if (kind == Item::Kind::real && in_cents_form(text)) {
       // Kept as its text, it needs no value, and has no fault but its
       // length, checked above.
-      texts[k] = text;
-      bits[k] = 0;
+      words[k] = text;
       continue;
     }
-    texts[k] = 0;
     // The last two bytes of an integer of one or two digits: a digit, and a
     // digit or the NUL before the token. Of the number characters only the
     // digits have bit 4 set.
     const std::uint64_t two = text >> 48;
     if (kind == Item::Kind::integer && len <= 2 && (two & 0x1000) != 0 &&
         (len == 1 || (two & 0x10) != 0)) {
-      bits[k] = static_cast<std::uint32_t>(((two >> 8) & 0xf) + 10 * (two & 0xf));
+      words[k] = ((two >> 8) & 0xf) + 10 * (two & 0xf);
       continue;
     }
     // A sign opens the token: taken off, with its length.
@@ -255,10 +263,10 @@ std::size_t scan_line(const char* s, std::span<const Item> items, std::uint32_t*
       const int frac = 7 - std::countr_zero(point_bit | std::uint64_t{1} << 63) / 8;
       bad |= value > kExactDigits ? 1 : 0;
       const float v = exact_quotient(value, frac);
-      bits[k] = std::bit_cast<std::uint32_t>(v) | std::uint32_t{neg} << 31;
+      words[k] = std::bit_cast<std::uint32_t>(v) | std::uint32_t{neg} << 31;
     } else if (kind == Item::Kind::integer) {
       bad |= has_point;
-      bits[k] = static_cast<std::uint32_t>(to_int32(eight_digits_value(digits), neg));
+      words[k] = static_cast<std::uint32_t>(to_int32(eight_digits_value(digits), neg));
     } else {
       return 0;
     }
