@@ -151,12 +151,11 @@ inline unsigned bit_count(std::uint64_t m) {
 // of zero around the bit scan of machines without a count-trailing-zeros
 // instruction (x86-64's baseline has only BSF); it changes no offset of a
 // bit that is set.
-inline unsigned flatten(std::uint64_t m, unsigned base, std::uint8_t* at) {
+inline unsigned flatten(std::uint64_t m, unsigned base, unsigned* at) {
   const unsigned count = bit_count(m);
   for (unsigned i = 0; i < count; i += 4) {
     for (unsigned j = 0; j < 4; ++j) {
-      at[i + j] = static_cast<std::uint8_t>(
-          base + static_cast<unsigned>(std::countr_zero(m | std::uint64_t{1} << 63)));
+      at[i + j] = base + static_cast<unsigned>(std::countr_zero(m | std::uint64_t{1} << 63));
       m &= m - 1;
     }
   }
@@ -207,7 +206,7 @@ std::size_t scan_line(const char* s, std::span<const Item> items, std::uint64_t*
   const Mask line = below(std::min(128u, 1 + (c0.line_end < 64 ? c0.line_end : 64 + c1.line_end)));
   const std::uint64_t edges0 = (c0.number ^ (c0.number << 1)) & line.low;
   const std::uint64_t edges1 = (c1.number ^ ((c1.number << 1) | (c0.number >> 63))) & line.high;
-  std::uint8_t at[128 + 4];
+  unsigned at[128 + 4];
   unsigned found = flatten(edges0, 0, at);
   // A run that reaches the window's end has no end in it, so that a line
   // whose n-th token does not end in the window has fewer than 2n edges.
