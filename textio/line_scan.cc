@@ -195,7 +195,7 @@ inline bool in_cents_form(std::uint64_t text) {
 // load, with nothing carried from one to the next: a real in cents form kept
 // as its text, an integer of one or two digits from its two bytes, and any
 // other value made with no branch on its form. The whole line is checked by
-// its masks at the end.
+// its masks before its tokens are read.
 std::size_t scan_line(const char* s, std::span<const Item> items, std::uint64_t* words) {
   const std::size_t n = items.size();
   if (n == 0 || n > kLineItems) return 0;
@@ -212,6 +212,11 @@ std::size_t scan_line(const char* s, std::span<const Item> items, std::uint64_t*
   // whose n-th token does not end in the window has fewer than 2n edges.
   if (found < 2 * n) found += flatten(edges1, 64, at + found);
   if (found < 2 * n) return 0;
+  // The line checked by its masks first, which are then no longer needed.
+  const unsigned last_end = at[2 * n - 1];
+  const Mask starts{c0.number & ~(c0.number << 1),
+                    c1.number & ~((c1.number << 1) | (c0.number >> 63))};
+  if (!only_tokens(s, c0, c1, starts, at[0], last_end)) return 0;
   std::uint64_t bad = 0;
   for (std::size_t k = 0; k < n; ++k) {
     const unsigned from = at[2 * k];
@@ -270,11 +275,7 @@ std::size_t scan_line(const char* s, std::span<const Item> items, std::uint64_t*
       return 0;
     }
   }
-  const unsigned last_end = at[2 * n - 1];
-  const Mask starts{c0.number & ~(c0.number << 1),
-                    c1.number & ~((c1.number << 1) | (c0.number >> 63))};
-  if (bad != 0 || !only_tokens(s, c0, c1, starts, at[0], last_end)) return 0;
-  return last_end;
+  return bad == 0 ? last_end : 0;
 }
 
 }  // namespace textio
