@@ -78,7 +78,8 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
       {"1 2 3.4028236e38 1\n", X, R, 2, 1, 2, -7, -7},
       {"1 -2*5 3 4\n", X, NaN, 1, 1, -7, -7, -7},  // a signed repeat count
       // Lines the quick paths may take, read as the general path reads them.
-      {"1 2" + std::string(59, ' ') + "3.5 4\n", W, N, 0, 1, 2, 3.5f, 4},  // 3.5 over byte 64
+      {"1 2" + std::string(59, ' ') + "3.5 4\n", W, N, 0, 1, 2, 3.5f, 4},       // 3.5 over byte 64
+      {"1 2" + std::string(59, ' ') + "12-5.00 4\n", X, NaN, 2, 1, 2, -7, -7},  // '-' at 64
       {"1,2 3 4.5 6\n", W, N, 0, 1, 2, 3, 4.5f},
       {"1, 2 ,25.69\t,\t4,\n", W, N, 0, 1, 2, 25.69f, 4, true},  // one comma a gap
       {"1,,3.5 4\n", W, N, 0, 1, -7, 3.5f, 4},                   // two commas: an empty value
