@@ -104,8 +104,12 @@ inline Classes classify(const char* p) {
 }
 #else
 // Eight bytes at a time in 64-bit arithmetic, for any machine. The number
-// characters are the bytes from '+' to '9' but ',' and '/', and of them
-// only '+' and '-' become '/' when bits 1 and 2 are set.
+// characters are the bytes from '+' to '9' but ',' and '/'. Of the bytes
+// from '+' to '9' (2b to 39), bit 4 is clear for "+,-./" only; of these,
+// bit 2 is set for ",-./", and bit 0 equals bit 1 for "+,/": so ',' and '/'
+// are the ones with both, told apart by bit 0; and '+' and '-' the others
+// with bit 0 set. Each byte test moves a bit of the byte to its high bit,
+// within the byte, by a shift of the whole word.
 inline Classes classify(const char* p) {
   Classes c{64, 0, 0, 0};
   for (unsigned i = 0; i < 8; ++i) {
@@ -113,10 +117,12 @@ inline Classes classify(const char* p) {
     const std::uint64_t low = w & ~kHigh;
     const std::uint64_t from_plus = low + kOnes * (0x80 - '+');  // high bit set from '+' up
     const std::uint64_t past_nine = low + kOnes * (0x80 - '9' - 1);
-    const std::uint64_t comma = bytes_equal(w, ',');
-    const std::uint64_t number =
-        from_plus & ~past_nine & ~w & kHigh & ~(comma | bytes_equal(w, '/'));
-    const std::uint64_t sign = number & bytes_equal(w | kOnes * 6, '/');
+    const std::uint64_t span = from_plus & ~past_nine & ~w & kHigh;
+    const std::uint64_t punct = span & ~(w << 3);  // "+,-./"
+    const std::uint64_t comma_or_slash = punct & (w << 5) & ~((w << 7) ^ (w << 6));
+    const std::uint64_t comma = comma_or_slash & ~(w << 7);
+    const std::uint64_t number = span & ~comma_or_slash;
+    const std::uint64_t sign = punct & (w << 7) & ~comma_or_slash;
     const std::uint64_t blank = bytes_equal(w, kBlanks[0]) | bytes_equal(w, kBlanks[1]);
     c.number |= high_bits(number) << (8 * i);
     c.sign |= high_bits(sign) << (8 * i);
