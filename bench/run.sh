@@ -1,15 +1,17 @@
 #!/usr/bin/env bash
 # Times the tool on the benchmark year, the default build (SSE2 line scan,
 # linked statically) and the portable build (the 64-bit word path, no
-# processor-specific instruction in its binary) side by side: builds both Release tools and the generator, writes the year (one
-# record a minute), the same year four times over and a one-record file,
-# runs each build on each file RUNS times, the two builds taking turns so that
-# the machine's drift falls on both alike, and prints the medians as a table
-# with the portable build's time over the default's, the I/O floor
-# (bench/floor.cc: the file read and the outputs' bytes written, nothing
-# else) and the default build's time over it, a plain `cat` of the same file,
-# the instructions per record by callgrind where valgrind is installed, the 4x scaling, the peak memory, and the year's time through a
-# yardstick listing written with scanf and printf (bench/traditional.cc).
+# processor-specific instruction in its binary) side by side: builds both
+# Release tools and the generator, writes the year (one record a minute),
+# the same year four times over and a one-record file, runs each build on
+# each file RUNS times, the two builds taking turns so that the machine's
+# drift falls on both alike, and prints the medians as a table with the
+# portable build's time over the default's, the I/O floor (bench/floor.cc:
+# the file read and the outputs' bytes written, nothing else) and the
+# default build's time over it, a plain `cat` of the same file, the
+# instructions per record by callgrind where valgrind is installed, the 4x
+# scaling, the peak memory, and the year's time through a yardstick listing
+# written with scanf and printf (bench/traditional.cc).
 #
 #   bench/run.sh [RUNS]        (default 7; data under build/bench/data)
 set -euo pipefail

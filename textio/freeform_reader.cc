@@ -1,6 +1,5 @@
 #include "textio/freeform_reader.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "textio/chars.h"

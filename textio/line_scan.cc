@@ -18,10 +18,11 @@ namespace textio {
 
 namespace {
 
-// The classes of 64 bytes of a line's window, one bit a byte, as far as
-// the first byte that is not a blank, comma or number character: the line
-// ends there, where the line is one the scan takes, and nothing past it is
-// looked at.
+// The classes of 64 bytes of a line's window, one bit a byte, up to the
+// first byte that is not a blank, comma or number character: the line ends
+// there, where the line is one the scan takes. The rest of the sixteen (or
+// eight) bytes that hold it are classed too, and no more; their bits are
+// masked off by the line's end or lie past the last token.
 struct Classes {
   unsigned line_end;     // the offset of that byte, or 64 when there is none
   std::uint64_t number;  // a digit, point or sign
@@ -37,8 +38,10 @@ struct Mask {
 
 // The bytes below offset at (at most 128).
 inline Mask below(unsigned at) {
-  return {at >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << at) - 1,
-          at > 64 ? (std::uint64_t{1} << ((at - 64) & 63)) - 1 : 0};
+  const auto ones = [](unsigned k) { return (std::uint64_t{1} << (k & 63)) - 1; };  // k below 64
+  return {at >= 64 ? ~std::uint64_t{0} : ones(at), at >= 128 ? ~std::uint64_t{0}
+                                                   : at > 64 ? ones(at - 64)
+                                                             : 0};
 }
 
 // True when a part of m falls within in.
@@ -78,7 +81,7 @@ inline bool only_tokens(const char* s, const Classes& c0, const Classes& c1, con
 inline Classes classify(const char* p) {
   Classes c{64, 0, 0, 0};
   for (unsigned i = 0; i < 4; ++i) {
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * i));
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + std::size_t{16} * i));
     const __m128i d = _mm_sub_epi8(v, _mm_set1_epi8('0'));
     const __m128i digit = _mm_cmpeq_epi8(_mm_min_epu8(d, _mm_set1_epi8(9)), d);
     const __m128i sign =
@@ -113,7 +116,7 @@ inline Classes classify(const char* p) {
 inline Classes classify(const char* p) {
   Classes c{64, 0, 0, 0};
   for (unsigned i = 0; i < 8; ++i) {
-    const std::uint64_t w = load_word(p + 8 * i);
+    const std::uint64_t w = load_word(p + std::size_t{8} * i);
     const std::uint64_t low = w & ~kHigh;
     const std::uint64_t from_plus = low + kOnes * (0x80 - '+');  // high bit set from '+' up
     const std::uint64_t past_nine = low + kOnes * (0x80 - '9' - 1);
@@ -228,7 +231,7 @@ std::size_t scan_line(const char* s, std::span<const Item> items, std::uint64_t*
     const unsigned from = at[2 * k];
     std::uint64_t len = at[2 * k + 1] - from;
     bad |= (len - 1) >> 3;  // the whole token must be in the eight bytes loaded
-    // At most 128, past the tokens (where the check below fails): in reach.
+    // A token's start, below 128: the load is in reach.
     std::uint64_t w = load_word(s + from);
     // The token right-justified, NULs before it: its text in cents form.
     const std::uint64_t text = w << ((64 - 8 * len) & 63);

@@ -1,8 +1,8 @@
 // The line scan, the first of the reader's quick paths: the common record
 // read in one go, a line of plain decimals parted by blanks or commas, as
-// loggers write them. Every token's
-// start and end come from masks of the whole line first, so the tokens are
-// read side by side rather than each waiting for the one before it to end.
+// loggers write them. Every token's start and end come from masks of the
+// whole line first, so the tokens are read side by side rather than each
+// waiting for the one before it to end.
 // Anything else is left to the reader's general path, which gives the same
 // values for what is taken here (a real kept as its text standing for the
 // value the text reads as).
@@ -31,12 +31,13 @@ constexpr std::size_t kLineItems = 24;
 // line holds them as plain decimals (an optional sign, digits with at most
 // one point, at most eight characters in all; at most 2^24 for a real),
 // parted by blanks, tabs and at most one comma (two leave a value empty,
-// and so does one before the first token), the first n tokens and the byte after them
-// within the window, the last followed by a blank, tab, line end, comma or
-// slash. Stores in words[k] each value as its item keeps it: an int32's
-// bits, or a real's word (value.h), its text where it is in cents form and
-// else its float's bits. Returns the offset just past the last token, or 0
-// for a line it does not take, as it never takes one of another form.
+// and so does one before the first token), the first n tokens and the byte
+// after them within the window, the last followed by a blank, tab, line
+// end, comma or slash. Stores in words[k] each value as its item keeps it:
+// an int32's bits, or a real's word (value.h), its text where it is in
+// cents form and else its float's bits. Returns the offset just past the
+// last token, or 0 for a line it does not take, as it never takes one of
+// another form.
 std::size_t scan_line(const char* s, std::span<const Item> items, std::uint64_t* words);
 
 }  // namespace textio
