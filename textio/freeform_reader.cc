@@ -127,20 +127,12 @@ Outcome Reader::read(std::span<const Item> items) {
 }
 
 // The line scan: the common record, a line of plain decimals, read in one
-// go. Stores nothing and returns false for anything else; the quick token and
-// the general path then read the record from the same place.
+// go. Returns false for anything else, having stored at most values the
+// quick token and the general path then store alike, as they read the
+// record from the same place.
 bool Reader::line_scan(std::span<const Item> items) {
-  std::uint64_t words[kLineItems];
-  const std::size_t len = scan_line(in_.pos(), items, words);
+  const std::size_t len = scan_line(in_.pos(), items);
   if (len == 0) return false;
-  for (std::size_t k = 0; k < items.size(); ++k) {
-    if (items[k].kind == Item::Kind::real) {
-      *static_cast<Value*>(items[k].target) = Value::from_word(words[k]);
-    } else {
-      const auto v = static_cast<std::uint32_t>(words[k]);  // an int32's bits
-      std::memcpy(items[k].target, &v, sizeof v);
-    }
-  }
   in_.skip(len);
   skip_line();
   return true;

@@ -204,8 +204,11 @@ inline bool in_cents_form(std::uint64_t text) {
 // load, with nothing carried from one to the next: a real in cents form kept
 // as its text, an integer of one or two digits from its two bytes, and any
 // other value made with no branch on its form. The whole line is checked by
-// its masks before its tokens are read.
-std::size_t scan_line(const char* s, std::span<const Item> items, std::uint64_t* words) {
+// its masks before its tokens are read, and each value is stored as it is
+// read: a token that turns out not to be one the scan takes is met before
+// its item is stored, and those before it read the same on the general
+// path, which then reads the line again from its start.
+std::size_t scan_line(const char* s, std::span<const Item> items) {
   const std::size_t n = items.size();
   if (n == 0 || n > kLineItems) return 0;
   const Classes c0 = classify(s);
@@ -226,29 +229,28 @@ std::size_t scan_line(const char* s, std::span<const Item> items, std::uint64_t*
   const Mask starts{c0.number & ~(c0.number << 1),
                     c1.number & ~((c1.number << 1) | (c0.number >> 63))};
   if (!only_tokens(s, c0, c1, starts, at[0], last_end)) return 0;
-  std::uint64_t bad = 0;
   for (std::size_t k = 0; k < n; ++k) {
+    const Item& item = items[k];
     const unsigned from = at[2 * k];
     std::uint64_t len = at[2 * k + 1] - from;
-    bad |= (len - 1) >> 3;  // the whole token must be in the eight bytes loaded
+    if (len > 8) return 0;  // the whole token must be in the eight bytes loaded
     // A token's start, below 128: the load is in reach.
     std::uint64_t w = load_word(s + from);
     // The token right-justified, NULs before it: its text in cents form.
     const std::uint64_t text = w << ((64 - 8 * len) & 63);
-    const Item::Kind kind = items[k].kind;
-    if (kind == Item::Kind::real && in_cents_form(text)) {
-      // Kept as its text, it needs no value, and has no fault but its
-      // length, checked above.
-      words[k] = text;
+    if (item.kind == Item::Kind::real && in_cents_form(text)) {
+      // Kept as its text, it needs no value.
+      *static_cast<Value*>(item.target) = Value(0.0f, text);
       continue;
     }
     // The last two bytes of an integer of one or two digits: a digit, and a
     // digit or the NUL before the token. Of the number characters only the
     // digits have bit 4 set.
     const std::uint64_t two = text >> 48;
-    if (kind == Item::Kind::integer && len <= 2 && (two & 0x1000) != 0 &&
+    if (item.kind == Item::Kind::integer && len <= 2 && (two & 0x1000) != 0 &&
         (len == 1 || (two & 0x10) != 0)) {
-      words[k] = ((two >> 8) & 0xf) + 10 * (two & 0xf);
+      *static_cast<std::int32_t*>(item.target) =
+          static_cast<std::int32_t>(((two >> 8) & 0xf) + 10 * (two & 0xf));
       continue;
     }
     // A sign opens the token: taken off, with its length.
@@ -262,29 +264,29 @@ std::size_t scan_line(const char* s, std::span<const Item> items, std::uint64_t*
     // byte with a value of 16 or more.
     const std::uint64_t tok = (w ^ 0x3030303030303030ull) << ((64 - 8 * len) & 63);
     const std::uint64_t point_bit = (tok >> 4) & kOnes;
-    bad |= point_bit & (point_bit - 1);  // two points
+    std::uint64_t bad = point_bit & (point_bit - 1);  // two points
     const std::uint64_t has_point = point_bit != 0 ? 1 : 0;
     bad |= len <= has_point ? 1 : 0;  // no digit (a sign alone leaves len 0)
     // The point taken out: the whole-number digits below it move up one byte.
     const std::uint64_t below_point = point_bit - has_point;
     const std::uint64_t digits =
         (tok & ~(below_point | point_bit * 0xff)) | ((tok & below_point) << 8);
-    if (kind == Item::Kind::real) {
-      const std::uint32_t value = eight_digits_value(digits);
+    const std::uint32_t value = eight_digits_value(digits);
+    if (item.kind == Item::Kind::real) {
       // Decimals: the bytes above the point (none without one: the top
       // bit's byte then stands in for it).
       const int frac = 7 - std::countr_zero(point_bit | std::uint64_t{1} << 63) / 8;
-      bad |= value > kExactDigits ? 1 : 0;
+      if ((bad | (value > kExactDigits ? 1 : 0)) != 0) return 0;
       const float v = exact_quotient(value, frac);
-      words[k] = std::bit_cast<std::uint32_t>(v) | std::uint32_t{neg} << 31;
-    } else if (kind == Item::Kind::integer) {
-      bad |= has_point;
-      words[k] = static_cast<std::uint32_t>(to_int32(eight_digits_value(digits), neg));
+      *static_cast<Value*>(item.target) = neg ? -v : v;
+    } else if (item.kind == Item::Kind::integer) {
+      if ((bad | has_point) != 0) return 0;
+      *static_cast<std::int32_t*>(item.target) = to_int32(value, neg);
     } else {
       return 0;
     }
   }
-  return bad == 0 ? last_end : 0;
+  return last_end;
 }
 
 }  // namespace textio

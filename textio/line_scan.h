@@ -33,11 +33,13 @@ constexpr std::size_t kLineItems = 24;
 // parted by blanks, tabs and at most one comma (two leave a value empty,
 // and so does one before the first token), the first n tokens and the byte
 // after them within the window, the last followed by a blank, tab, line
-// end, comma or slash. Stores in words[k] each value as its item keeps it:
-// an int32's bits, or a real's word (value.h), its text where it is in
-// cents form and else its float's bits. Returns the offset just past the
-// last token, or 0 for a line it does not take, as it never takes one of
-// another form.
-std::size_t scan_line(const char* s, std::span<const Item> items, std::uint64_t* words);
+// end, comma or slash. Stores each value in its item as it goes, a real in
+// cents form as its text (value.h). Returns the offset just past the last
+// token, or 0 for a line it does not take, as it never takes one of
+// another form; it has then stored at most the values before the first
+// token it does not take, which the general path reads alike, so that a
+// read of the line from its start gives the items what the general path
+// alone would.
+std::size_t scan_line(const char* s, std::span<const Item> items);
 
 }  // namespace textio

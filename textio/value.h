@@ -32,12 +32,6 @@ class Value {
       : word_(text != 0 ? text : std::bit_cast<std::uint32_t>(v)) {}
   // The value kept as the text s, in cents form.
   static Value kept(std::string_view s);
-  // The value whose word (above) is w, as the line scan makes it.
-  static constexpr Value from_word(std::uint64_t w) {
-    Value v;
-    v.word_ = w;
-    return v;
-  }
 
   // Its text in cents form as the word above, or 0 where it holds its float.
   constexpr std::uint64_t text() const { return word_ >> 56 != 0 ? word_ : 0; }
