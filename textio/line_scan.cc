@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 
 #include "textio/chars.h"
 #include "textio/decimal.h"
