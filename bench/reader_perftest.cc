@@ -2,7 +2,7 @@
 // nine values with two decimals (kept as their texts, as the tool keeps
 // them), one record per line, read from memory; parted by blanks (the
 // argument 0), by commas (1), or in fixed columns of twelve characters,
-// which makes lines of about 140 bytes (2).
+// which makes lines of about 120 bytes (2).
 #include <benchmark/benchmark.h>
 
 #include <cstdint>

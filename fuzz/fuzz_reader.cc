@@ -108,6 +108,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   List b(shape);
 
   for (int round = 0; round < 1000; ++round) {
+    // Only the line scan keeps a text, and only of a line it takes whole.
+    std::uint64_t kept[std::size(a.reals)];
+    for (std::size_t i = 0; i < std::size(a.reals); ++i) kept[i] = a.reals[i].text();
     textio::Outcome o = quick.read({a.items, a.n});
     textio::Outcome p = slow.read({b.items, b.n});
     const auto x = a.values();
@@ -119,7 +122,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       check(quick.fault() == slow.fault() && quick.fault_item() == slow.fault_item(),
             "quick and slow fail alike");
     }
-    if (o != textio::Outcome::whole) break;
+    if (o != textio::Outcome::whole) {
+      for (std::size_t i = 0; i < std::size(a.reals); ++i) {
+        check(a.reals[i].text() == 0 || a.reals[i].text() == kept[i],
+              "a read that is not whole leaves no text the line scan kept");
+      }
+      break;
+    }
   }
 
   // The first blank-separated word, and a halfway case, as reals.

@@ -127,9 +127,9 @@ Outcome Reader::read(std::span<const Item> items) {
 }
 
 // The line scan: the common record, a line of plain decimals, read in one
-// go. Returns false for anything else, having stored at most values the
-// quick token and the general path then store alike, as they read the
-// record from the same place.
+// go. Returns false for anything else, having stored at most items that
+// the quick token and the general path then reach and store again, as they
+// read the record from the same place.
 bool Reader::line_scan(std::span<const Item> items) {
   const std::size_t len = scan_line(in_.pos(), items);
   if (len == 0) return false;

@@ -127,8 +127,8 @@ inline Classes classify(const char* p) {
     const std::uint64_t sign = punct & (w << 7) & ~comma_or_slash;
     const std::uint64_t blank = bytes_equal(w, kBlanks[0]) | bytes_equal(w, kBlanks[1]);
     c.number |= high_bits(number) << (8 * i);
-    // Signs and commas are rare in a word of most files, and a file has
-    // commas in every word or in none: tested before they are gathered.
+    // Signs are rare in a word of most files, and commas stand in most
+    // words of a file or in none: tested for before they are gathered.
     if (sign != 0) c.sign |= high_bits(sign) << (8 * i);
     if (comma != 0) c.comma |= high_bits(comma) << (8 * i);
     const std::uint64_t other = ~(number | blank | comma) & kHigh;

@@ -27,7 +27,7 @@ static_assert(kLineReach <= Block::kPadding, "the reader's block must have room 
 // Most items one scan fills.
 constexpr std::size_t kLineItems = 24;
 
-// Reads one number for each of the items (none a text) from s, where the
+// Reads one number for each of the items (numbers' items) from s, where the
 // line holds them as plain decimals (an optional sign, digits with at most
 // one point, at most eight characters in all; at most 2^24 for a real),
 // parted by blanks, tabs and at most one comma (two leave a value empty,
@@ -36,10 +36,10 @@ constexpr std::size_t kLineItems = 24;
 // end, comma or slash. Stores each value in its item as it goes, a real in
 // cents form as its text (value.h). Returns the offset just past the last
 // token, or 0 for a line it does not take, as it never takes one of
-// another form; it has then stored at most the values before the first
-// token it does not take, which the general path reads alike, so that a
-// read of the line from its start gives the items what the general path
-// alone would.
+// another form (nor a text's item); it has then stored at most the items
+// before the first token it does not take, all of which a read of the
+// line from its start by the other levels reaches and stores again, so
+// that the items end as the general path alone would leave them.
 std::size_t scan_line(const char* s, std::span<const Item> items);
 
 }  // namespace textio
