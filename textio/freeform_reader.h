@@ -29,9 +29,6 @@ enum class Outcome {
 // Reads free-form lists of items from one source.
 class Reader {
  public:
-  // The widest text field an item may have.
-  static constexpr int kMaxText = GeneralPath::kMaxText;
-
   // Most bytes asked of the source at a time, unless the reader is told
   // less: large enough that the calls into the kernel cost little (a quarter
   // as many as 64 KiB blocks took 3 ms off a year), small enough that it and

@@ -13,7 +13,7 @@ namespace textio {
 struct Item {
   enum class Kind : std::uint8_t { text, integer, real };
   Kind kind;
-  int length;    // width of a text field, 1 to the reader's kMaxText
+  int length;    // width of a text field, 1 to GeneralPath::kMaxText
   void* target;  // the field itself
 
   // A text field of length characters, stored left-justified and blank-padded.

@@ -207,8 +207,8 @@ inline bool in_cents_form(std::uint64_t text) {
 // other value made with no branch on its form. The whole line is checked by
 // its masks before its tokens are read, and each value is stored as it is
 // read: a token that turns out not to be one the scan takes is met before
-// its item is stored, and those before it read the same on the general
-// path, which then reads the line again from its start.
+// its item is stored, and the items before it are reached and stored again
+// by the other levels, which then read the line from its start.
 std::size_t scan_line(const char* s, std::span<const Item> items) {
   const std::size_t n = items.size();
   if (n == 0 || n > kLineItems) return 0;
@@ -217,8 +217,13 @@ std::size_t scan_line(const char* s, std::span<const Item> items) {
   // The window reaches into the lines after this one: its tokens are
   // those before the line's end, and their last end may stand on it.
   const Mask line = below(std::min(128u, 1 + (c0.line_end < 64 ? c0.line_end : 64 + c1.line_end)));
-  const std::uint64_t edges0 = (c0.number ^ (c0.number << 1)) & line.low;
-  const std::uint64_t edges1 = (c1.number ^ ((c1.number << 1) | (c0.number >> 63))) & line.high;
+  // The bytes that follow a number character, across the halves: a token
+  // starts where a number character follows none, and ends where a byte
+  // that is none follows one.
+  const std::uint64_t after0 = c0.number << 1;
+  const std::uint64_t after1 = (c1.number << 1) | (c0.number >> 63);
+  const std::uint64_t edges0 = (c0.number ^ after0) & line.low;
+  const std::uint64_t edges1 = (c1.number ^ after1) & line.high;
   unsigned at[128 + 4];
   unsigned found = flatten(edges0, 0, at);
   // A run that reaches the window's end has no end in it, so that a line
@@ -227,8 +232,7 @@ std::size_t scan_line(const char* s, std::span<const Item> items) {
   if (found < 2 * n) return 0;
   // The line checked by its masks first, which are then no longer needed.
   const unsigned last_end = at[2 * n - 1];
-  const Mask starts{c0.number & ~(c0.number << 1),
-                    c1.number & ~((c1.number << 1) | (c0.number >> 63))};
+  const Mask starts{c0.number & ~after0, c1.number & ~after1};
   if (!only_tokens(s, c0, c1, starts, at[0], last_end)) return 0;
   for (std::size_t k = 0; k < n; ++k) {
     const Item& item = items[k];
