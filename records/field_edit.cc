@@ -197,11 +197,9 @@ void edit_cents(char* out, const textio::Value* v, int n) {
       continue;
     }
     // The text written back with two decimals is the text itself, so the
-    // field is a blank and the text's eight bytes, each NUL a blank: the
-    // high bit of each NUL byte (set by adding 0x7f to the low seven bits
-    // of any other, with no carry out of the byte), moved down to 0x20.
+    // field is a blank and the text's eight bytes, blanks before it.
     field[0] = ' ';
-    textio::store_word(field + 1, t | textio::zero_bytes(t) >> 2);
+    textio::store_word(field + 1, t);
   }
 }
 

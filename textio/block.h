@@ -1,8 +1,9 @@
 // The reader's window on its source: one block of bytes at a time, read
 // into a buffer that starts small and grows as the source fills it, with a
 // NUL after the block and zeros past it for the quick paths' eight-byte
-// loads. A carriage return that ends a block is held back for the next, so
-// that whether it is the CR of a CR LF is always told within one block.
+// loads, and zeros before it for the line scan's. A carriage return that
+// ends a block is held back for the next, so that whether it is the CR of a
+// CR LF is always told within one block.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +18,8 @@ class Block {
  public:
   // Bytes after the NUL that the quick paths' loads may read: zeros.
   static constexpr std::size_t kPadding = 136;
+  // Bytes before the block that the line scan's loads may read: zeros.
+  static constexpr std::size_t kLead = 8;
   // Bytes asked of the source first.
   static constexpr std::size_t kFirstBlock = 256;
 
@@ -46,6 +49,10 @@ class Block {
   void skip_to(const char* p) { pos_ += p - pos_; }
 
  private:
+  static std::unique_ptr<char[]> new_buffer(std::size_t n);
+  // Where a block's first byte goes, after the zeros before it.
+  char* start() { return buf_.get() + kLead; }
+
   char* pos_;
   char* end_;
   Source& src_;

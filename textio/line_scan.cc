@@ -1,6 +1,7 @@
 #include "textio/line_scan.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 
 #include "textio/chars.h"
@@ -172,21 +173,21 @@ inline unsigned flatten(std::uint64_t m, unsigned base, unsigned* at) {
   return count;
 }
 
-// True when a token right-justified in text (NULs before it) is in cents
+// True when a token right-justified in text (blanks before it) is in cents
 // form, given that it holds number characters only and a sign only first
 // (the scan keeps nothing from a line where that is not so). Of those
-// characters only the point and '+' have bit 4 clear and bit 1 set, and
-// only the digits have bit 4 set, so three tests of the word decide: a
-// point or '+' at byte 5 and at no other byte; a digit at byte 4 (so that
-// byte 5 does not start the token, and is the point); and the first digit
-// before that one, if any, not a 0.
+// characters and the blank only the point and '+' have bit 4 clear and bit 1
+// set, and only the digits have bit 4 set, so three tests of the word
+// decide: a point or '+' at byte 5 and at no other byte; a digit at byte 4
+// (so that byte 5 does not start the token, and is the point); and the
+// first digit before that one, if any, not a 0.
 //
-// "-25.69" is the bytes 00 00 2d 32 35 2e 36 39 (byte 0 first). Bit 4 clear
-// and bit 1 set: only 2e ('.'), at byte 5, as it must be. Bit 4 set: the
-// digits 32 35 36 39 at bytes 3, 4, 6 and 7, so byte 4 is a digit. The
+// "-25.69" is the bytes 20 20 2d 32 35 2e 36 39 (byte 0 first). Bit 4
+// clear and bit 1 set: only 2e ('.'), at byte 5, as it must be. Bit 4 set:
+// the digits 32 35 36 39 at bytes 3, 4, 6 and 7, so byte 4 is a digit. The
 // first digit of bytes 0 to 3 is 32 ('2'), not 30 ('0'). In cents form.
-// "05.25" (00 00 00 30 35 2e 32 35) fails the last test, ".25" (00 00 00
-// 00 00 2e 32 35) the second, and "1.5" (00 00 00 00 00 31 2e 35) the first.
+// "05.25" (20 20 20 30 35 2e 32 35) fails the last test, ".25" (20 20 20
+// 20 20 2e 32 35) the second, and "1.5" (20 20 20 20 20 31 2e 35) the first.
 inline bool in_cents_form(std::uint64_t text) {
   const std::uint64_t point_or_plus = (~text >> 4) & (text >> 1) & kOnes;
   const bool digit_at_4 = (text >> 36 & 1) != 0;
@@ -196,14 +197,32 @@ inline bool in_cents_form(std::uint64_t text) {
   return (point_or_plus == std::uint64_t{1} << 40) & digit_at_4 & !leading_zero;
 }
 
+// A token of len bytes (1 to 8) from the eight bytes that end where it
+// does: the top len bytes kept, and blanks for the bytes before them, which
+// are the line's or the zeros before the reader's block. One lookup by the
+// length, where right-justifying a load at the token's start would take a
+// shift by a count worked out from it.
+struct Justify {
+  std::uint64_t keep;
+  std::uint64_t blanks;
+};
+constexpr auto kJustify = [] {
+  std::array<Justify, 9> t{};
+  for (std::size_t len = 1; len <= 8; ++len) {
+    const std::uint64_t keep = ~std::uint64_t{0} << (8 * (8 - len));
+    t[len] = {keep, ~keep & kOnes * ' '};
+  }
+  return t;
+}();
+
 }  // namespace
 
 // The tokens' starts and ends first, as a list of offsets: a token is a
 // run of number characters, which starts where one follows something else
 // and ends at the first byte after it; so the offsets alternate, start and
-// end. Then token by token in 64-bit arithmetic, each from one eight-byte
-// load, with nothing carried from one to the next: a real in cents form kept
-// as its text, an integer of one or two digits from its two bytes, and any
+// end. Then token by token in 64-bit arithmetic, each from eight-byte
+// loads, with nothing carried from one to the next: a real in cents form
+// kept as its text (loaded by its end), an integer of one or two digits from its two bytes, and any
 // other value made with no branch on its form. The whole line is checked by
 // its masks before its tokens are read, and each value is stored as it is
 // read: a token that turns out not to be one the scan takes is met before
@@ -237,20 +256,21 @@ std::size_t scan_line(const char* s, std::span<const Item> items) {
   for (std::size_t k = 0; k < n; ++k) {
     const Item& item = items[k];
     const unsigned from = at[2 * k];
-    std::uint64_t len = at[2 * k + 1] - from;
+    const unsigned end = at[2 * k + 1];
+    std::uint64_t len = end - from;
     if (len > 8) return 0;  // the whole token must be in the eight bytes loaded
-    // A token's start, below 128: the load is in reach.
-    std::uint64_t w = load_word(s + from);
-    // The token right-justified, NULs before it: its text in cents form.
-    const std::uint64_t text = w << ((64 - 8 * len) & 63);
+    // The token right-justified, blanks before it: its text in cents form.
+    // The load starts at most seven bytes before the line, and ends at its
+    // end, at most 128.
+    const std::uint64_t text = (load_word(s + end - 8) & kJustify[len].keep) | kJustify[len].blanks;
     if (item.kind == Item::Kind::real && in_cents_form(text)) {
       // Kept as its text, it needs no value.
       *static_cast<Value*>(item.target) = Value(0.0f, text);
       continue;
     }
     // The last two bytes of an integer of one or two digits: a digit, and a
-    // digit or the NUL before the token. Of the number characters only the
-    // digits have bit 4 set.
+    // digit or the blank before the token. Of the number characters and the
+    // blank only the digits have bit 4 set.
     const std::uint64_t two = text >> 48;
     if (item.kind == Item::Kind::integer && len <= 2 && (two & 0x1000) != 0 &&
         (len == 1 || (two & 0x10) != 0)) {
@@ -258,7 +278,9 @@ std::size_t scan_line(const char* s, std::span<const Item> items) {
           static_cast<std::int32_t>(((two >> 8) & 0xf) + 10 * (two & 0xf));
       continue;
     }
-    // A sign opens the token: taken off, with its length.
+    // A sign opens the token: taken off, with its length. (A token's start,
+    // below 128: the load is in reach.)
+    std::uint64_t w = load_word(s + from);
     const std::uint64_t first = w & 0xff;
     const std::uint64_t sign = (first | 6) == 0x2f ? 1 : 0;  // '+' or '-', the only ones here
     const bool neg = first == '-';

@@ -24,6 +24,10 @@ constexpr std::size_t kLineWindow = 128;
 // the data.
 constexpr std::size_t kLineReach = kLineWindow + 8;
 static_assert(kLineReach <= Block::kPadding, "the reader's block must have room for the scan");
+// Bytes before its start the scan may read, loading a token by its end: they
+// must be readable, and may hold anything.
+constexpr std::size_t kLineLead = 7;
+static_assert(kLineLead <= Block::kLead, "the reader's block must have room for the scan");
 // Most items one scan fills.
 constexpr std::size_t kLineItems = 24;
 

@@ -10,8 +10,10 @@ namespace textio {
 Value Value::kept(std::string_view s) {
   const std::size_t n = std::min<std::size_t>(s.size(), 8);
   std::uint64_t w = 0;
-  for (std::size_t i = 0; i < n; ++i)
-    w |= std::uint64_t{static_cast<unsigned char>(s[i])} << (8 * (8 - n + i));
+  for (std::size_t i = 0; i < 8; ++i) {
+    const char c = i < 8 - n ? ' ' : s[i - (8 - n)];
+    w |= std::uint64_t{static_cast<unsigned char>(c)} << (8 * i);
+  }
   return {0.0f, w};
 }
 

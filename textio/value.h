@@ -8,11 +8,12 @@
 // The float is made only when asked for. Any other real holds its float.
 //
 // A kept text is one word: its characters right-justified in eight bytes
-// with NULs before them, byte i of the eight in bits 8i to 8i + 7, the
-// first lowest ("-25.69" is the bytes 00 00 2d 32 35 2e 36 39). Its last
-// character, a digit, stands in the top byte; a float is held as its bits
-// in the low four bytes, which leaves the top one 0. So one word holds
-// either, and its top byte tells which.
+// with blanks before them, byte i of the eight in bits 8i to 8i + 7, the
+// first lowest ("-25.69" is the bytes 20 20 2d 32 35 2e 36 39), so that the
+// listing's field is a blank and the word as it stands. Its last character,
+// a digit, stands in the top byte; a float is held as its bits in the low
+// four bytes, which leaves the top one 0. So one word holds either, and its
+// top byte tells which.
 #pragma once
 
 #include <bit>
