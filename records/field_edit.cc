@@ -181,10 +181,18 @@ inline void edit_real_at(char* out, float v, int w, int d) {
 
 }  // namespace
 
+template <int w, int d>
+void edit_real(char* out, float v) {
+  edit_real_at(out, v, w, d);
+}
+template void edit_real<7, 3>(char* out, float v);
+template void edit_real<9, 3>(char* out, float v);
+template void edit_real<9, 2>(char* out, float v);
+
 void edit_real(char* out, float v, int w, int d) {
-  if (w == 9 && d == 2) return edit_real_at(out, v, 9, 2);
-  if (w == 7 && d == 3) return edit_real_at(out, v, 7, 3);
-  if (w == 9 && d == 3) return edit_real_at(out, v, 9, 3);
+  if (w == 9 && d == 2) return edit_real<9, 2>(out, v);
+  if (w == 7 && d == 3) return edit_real<7, 3>(out, v);
+  if (w == 9 && d == 3) return edit_real<9, 3>(out, v);
   edit_real_at(out, v, w, d);
 }
 
@@ -193,7 +201,7 @@ void edit_cents(char* out, const textio::Value* v, int n) {
     char* field = out + std::ptrdiff_t{9} * i;
     const std::uint64_t t = v[i].text();
     if (t == 0) {
-      edit_real_at(field, v[i].value(), 9, 2);
+      edit_real<9, 2>(field, v[i].value());
       continue;
     }
     // The text written back with two decimals is the text itself, so the

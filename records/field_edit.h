@@ -29,6 +29,10 @@ constexpr int kMaxFieldWidth = 16;
 // of a value below 1, and a negative value keeps its minus sign even when it
 // rounds to zero.
 void edit_real(char* out, float v, int w, int d);
+// edit_real for a field shape known where it is called, with no test of w
+// and d at run time: the listing's (7, 3), (9, 3) and (9, 2).
+template <int w, int d>
+void edit_real(char* out, float v);
 
 // Writes the n values at v into n fields 9 wide with 2 decimals side by
 // side: a value kept as its text in cents form as that text, which is what

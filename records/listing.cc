@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstring>
 #include <iterator>
+#include <utility>
 
 #include "records/field_edit.h"
 
@@ -24,11 +25,25 @@ constexpr std::array<char, kFirstValue.first> kLiteralRow = [] {
   return row;
 }();
 
-// A real or integer in column c; inlined with c known, so that each field
-// shape gets the field editor's copy for it.
-inline void put(char* line, const Column& c, float v) {
-  edit_real(line + c.first, v, c.width, c.decimals);
+// The time in time column i, with the field editor's copy for its shape.
+template <std::size_t i>
+void put_time(char* line, float v) {
+  constexpr Column c = kTimeColumns[i];
+  edit_real<c.width, c.decimals>(line + c.first, v);
 }
+
+// The date and time parts of two digits each as their pairs, in their
+// columns after the row's blanks (the same text as the field editor's, with
+// kIntDigits of 2): a copy each, the columns known where it is made.
+template <std::size_t... i>
+void put_pairs(char* line, const std::int32_t* date, std::index_sequence<i...> /*columns*/) {
+  static_assert(kIntDigits == 2);
+  ((std::memcpy(line + kDateColumns[i].first + kDateColumns[i].width - 2,
+                kDigitPairs + std::ptrdiff_t{2} * date[i], 2)),
+   ...);
+}
+
+// An integer in column c.
 inline void put(char* line, const Column& c, std::int32_t v) {
   edit_int(line + c.first, v, c.width, kIntDigits);
 }
@@ -37,20 +52,14 @@ inline void put(char* line, const Column& c, std::int32_t v) {
 
 std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval) {
   std::memcpy(out, kLiteralRow.data(), kLiteralRow.size());
-  put(out, kTimeColumns[0], t.x);
-  put(out, kTimeColumns[1], t.bigx);
+  put_time<0>(out, t.x);
+  put_time<1>(out, t.bigx);
   const std::int32_t date[] = {obs.month, obs.day, obs.year, obs.hour, obs.min};
   static_assert(std::size(date) == std::size(kDateColumns));
   bool all_pairs = true;
   for (std::int32_t v : date) all_pairs &= two_digits(v);
-  if (all_pairs) {
-    // The common date: two digits each, after the row's blanks (the same
-    // text as the field editor's, with kIntDigits of 2).
-    static_assert(kIntDigits == 2);
-    for (std::size_t i = 0; i < std::size(date); ++i) {
-      const Column& c = kDateColumns[i];
-      std::memcpy(out + c.first + c.width - 2, kDigitPairs + std::ptrdiff_t{2} * date[i], 2);
-    }
+  if (all_pairs) {  // the common date
+    put_pairs(out, date, std::make_index_sequence<std::size(kDateColumns)>());
   } else {
     for (std::size_t i = 0; i < std::size(date); ++i) put(out, kDateColumns[i], date[i]);
   }
