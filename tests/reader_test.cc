@@ -81,6 +81,8 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
       {"1 2" + std::string(59, ' ') + "3.5 4\n", W, N, 0, 1, 2, 3.5f, 4},       // 3.5 over byte 64
       {"1 2" + std::string(59, ' ') + "12-5.00 4\n", X, NaN, 2, 1, 2, -7, -7},  // '-' at 64
       {"1,2 3 4.5 6\n", W, N, 0, 1, 2, 3, 4.5f},
+      {"-1 -12 -3.5 -4\n", W, N, 0, -1, -12, -3.5f, -4},
+      {"+1 +12 +3.5 +4\n", W, N, 0, 1, 12, 3.5f, 4},
       {"1, 2 ,25.69\t,\t4,\n", W, N, 0, 1, 2, 25.69f, 4, true},  // one comma a gap
       {"1 2,3,,4\n", W, N, 0, 1, 2, 3, -7},                      // two commas: an empty value
       {",1 2 3.5 4\n", W, N, 0, -7, 1, 2, 3.5f},  // a comma first: an empty first value

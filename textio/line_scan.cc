@@ -173,44 +173,80 @@ inline unsigned flatten(std::uint64_t m, unsigned base, unsigned* at) {
   return count;
 }
 
-// True when a token right-justified in text (blanks before it) is in cents
-// form, given that it holds number characters only and a sign only first
-// (the scan keeps nothing from a line where that is not so). Of those
-// characters and the blank only the point and '+' have bit 4 clear and bit 1
-// set, and only the digits have bit 4 set, so three tests of the word
-// decide: a point or '+' at byte 5 and at no other byte; a digit at byte 4
-// (so that byte 5 does not start the token, and is the point); and the
-// first digit before that one, if any, not a 0.
-//
-// "-25.69" is the bytes 20 20 2d 32 35 2e 36 39 (byte 0 first). Bit 4
-// clear and bit 1 set: only 2e ('.'), at byte 5, as it must be. Bit 4 set:
-// the digits 32 35 36 39 at bytes 3, 4, 6 and 7, so byte 4 is a digit. The
-// first digit of bytes 0 to 3 is 32 ('2'), not 30 ('0'). In cents form.
-// "05.25" (20 20 20 30 35 2e 32 35) fails the last test, ".25" (20 20 20
-// 20 20 2e 32 35) the second, and "1.5" (20 20 20 20 20 31 2e 35) the first.
-inline bool in_cents_form(std::uint64_t text) {
-  const std::uint64_t point_or_plus = (~text >> 4) & (text >> 1) & kOnes;
-  const bool digit_at_4 = (text >> 36 & 1) != 0;
-  std::uint64_t first_digit = (text >> 4) & 0x01010101u;  // of bytes 0 to 3
-  first_digit &= 0 - first_digit;
-  const bool leading_zero = first_digit != 0 && (text & first_digit * 0x0f) == 0;
-  return (point_or_plus == std::uint64_t{1} << 40) & digit_at_4 & !leading_zero;
+// A pattern of a right-justified token's bytes: the token has it when
+// ((text + add) & mask) == want.
+struct Pattern {
+  std::uint64_t add;
+  std::uint64_t mask;
+  std::uint64_t want;
+};
+
+// True when text has the pattern p.
+inline bool has(std::uint64_t text, const Pattern& p) {
+  return ((text + p.add) & p.mask) == p.want;
 }
 
-// A token of len bytes (1 to 8) from the eight bytes that end where it
-// does: the top len bytes kept, and blanks for the bytes before them, which
-// are the line's or the zeros before the reader's block. One lookup by the
-// length, where right-justifying a load at the token's start would take a
-// shift by a count worked out from it.
-struct Justify {
+// What the scan knows of a token by its length, len (1 to 8), looked up
+// once: where right-justifying a load at the token's start would take a
+// shift by a count worked out from len, and telling its form bit by bit
+// would take a dozen operations more.
+struct Shape {
+  // Of the eight bytes that end where the token does, the top len bytes
+  // are the token's: kept, and blanks put for the bytes before them, which
+  // are the line's or the zeros before the reader's block.
   std::uint64_t keep;
   std::uint64_t blanks;
+  // A real in cents form, with no sign or after a minus sign (a token
+  // that holds number characters only, with a sign only first: the scan
+  // keeps nothing from a line where that is not so).
+  Pattern plain;
+  Pattern minus;
+  // An integer of one or two digits.
+  Pattern two_digits;
 };
-constexpr auto kJustify = [] {
-  std::array<Justify, 9> t{};
+
+// The patterns test bits of the bytes that tell the token's characters
+// apart: of the number characters (and the blank), only the digits have
+// bit 4 set; the point and the minus are compared whole. The first of two
+// or more whole-number digits must not be a 0: adding 0x0f to it sets its
+// bit 6 for '1' to '9' (0x40 to 0x48) and for no other number character
+// (the largest, '9', gives 0x48, so that nothing carries out of the byte).
+//
+// "-25.69", of length 6 after a minus: the bytes 20 20 2d 32 35 2e 36 39
+// (byte 0 first, blanks before the token). The minus at byte 2; 0x0f added
+// to byte 3, '2', gives 41, bit 6 set; a digit at byte 4; the point at
+// byte 5; digits at 6 and 7. In cents form. "05.25" fails at its 0, ".25"
+// (no whole-number digit) and "1.5" (no point at byte 5) have too few
+// bytes before the point, and "1.2.5" a point at byte 4.
+constexpr Pattern cents_pattern(std::size_t len, bool minus) {
+  const std::size_t first = 8 - len;                  // the token's first byte
+  const std::size_t whole = first + (minus ? 1 : 0);  // its first whole-number digit
+  if (whole > 4) return {0, 0, 1};                    // no room for a whole-number digit: never had
+  Pattern p{0, 0, 0};
+  const auto need = [&p](std::size_t byte, std::uint64_t bits, std::uint64_t value) {
+    p.mask |= bits << (8 * byte);
+    p.want |= value << (8 * byte);
+  };
+  if (minus) need(first, 0xff, '-');
+  for (std::size_t b = whole; b <= 7; ++b) {
+    if (b != 5) need(b, 0x10, 0x10);
+  }
+  if (whole < 4) {  // two or more whole-number digits: no leading zero
+    p.add = std::uint64_t{0x0f} << (8 * whole);
+    p.mask ^= std::uint64_t{0x50} << (8 * whole);  // bit 6 of it, not bit 4
+    p.want ^= std::uint64_t{0x50} << (8 * whole);
+  }
+  need(5, 0xff, '.');
+  return p;
+}
+
+constexpr auto kShapes = [] {
+  std::array<Shape, 9> t{};
   for (std::size_t len = 1; len <= 8; ++len) {
     const std::uint64_t keep = ~std::uint64_t{0} << (8 * (8 - len));
-    t[len] = {keep, ~keep & kOnes * ' '};
+    const std::uint64_t digits = keep & kOnes * 0x10;  // bit 4 of each of its bytes
+    t[len] = {keep, ~keep & kOnes * ' ', cents_pattern(len, false), cents_pattern(len, true),
+              len <= 2 ? Pattern{0, digits, digits} : Pattern{0, 0, 1}};
   }
   return t;
 }();
@@ -262,18 +298,17 @@ std::size_t scan_line(const char* s, std::span<const Item> items) {
     // The token right-justified, blanks before it: its text in cents form.
     // The load starts at most seven bytes before the line, and ends at its
     // end, at most 128.
-    const std::uint64_t text = (load_word(s + end - 8) & kJustify[len].keep) | kJustify[len].blanks;
-    if (item.kind == Item::Kind::real && in_cents_form(text)) {
+    const Shape& shape = kShapes[len];
+    const std::uint64_t text = (load_word(s + end - 8) & shape.keep) | shape.blanks;
+    if (item.kind == Item::Kind::real && (has(text, shape.plain) || has(text, shape.minus))) {
       // Kept as its text, it needs no value.
       *static_cast<Value*>(item.target) = Value(0.0f, text);
       continue;
     }
-    // The last two bytes of an integer of one or two digits: a digit, and a
-    // digit or the blank before the token. Of the number characters and the
-    // blank only the digits have bit 4 set.
-    const std::uint64_t two = text >> 48;
-    if (item.kind == Item::Kind::integer && len <= 2 && (two & 0x1000) != 0 &&
-        (len == 1 || (two & 0x10) != 0)) {
+    // An integer of one or two digits: its last two bytes, a digit and a
+    // digit or the blank before it, whose low four bits are 0.
+    if (item.kind == Item::Kind::integer && has(text, shape.two_digits)) {
+      const std::uint64_t two = text >> 48;
       *static_cast<std::int32_t*>(item.target) =
           static_cast<std::int32_t>(((two >> 8) & 0xf) + 10 * (two & 0xf));
       continue;
