@@ -106,33 +106,34 @@ inline Classes classify(const char* p) {
   return c;
 }
 #else
-// Eight bytes at a time in 64-bit arithmetic, for any machine. The number
-// characters are the bytes from '+' to '9' but ',' and '/'. Of the bytes
-// from '+' to '9' (2b to 39), bit 4 is clear for "+,-./" only; of these,
-// bit 2 is set for ",-./", and bit 0 equals bit 1 for "+,/": so ',' and '/'
-// are the ones with both, told apart by bit 0; and '+' and '-' the others
-// with bit 0 set. Each byte test moves a bit of the byte to its high bit,
-// within the byte, by a shift of the whole word.
+// Eight bytes at a time in 64-bit arithmetic, for any machine. Each byte
+// is taken less '0' (an exclusive or): the digits become 0 to 9 and the
+// bytes "+,-." 1b to 1e, and each range is one test on the low seven bits,
+// where adding cannot carry into the next byte (a byte with its high bit
+// set is in neither). Of 1b to 1e, ',' (1c) is the one with bits 0 and 1
+// clear, and '+' and '-' (1b, 1d) the ones with bit 0 set: a shift of the
+// whole word moves a byte's bit to its high bit, within the byte. So the
+// number characters are the digits and "+-." ('/' is none, and ends a
+// line as any other byte does).
 inline Classes classify(const char* p) {
   Classes c{64, 0, 0, 0};
   for (unsigned i = 0; i < 8; ++i) {
     const std::uint64_t w = load_word(p + std::size_t{8} * i);
-    const std::uint64_t low = w & ~kHigh;
-    const std::uint64_t from_plus = low + kOnes * (0x80 - '+');  // high bit set from '+' up
-    const std::uint64_t past_nine = low + kOnes * (0x80 - '9' - 1);
-    const std::uint64_t span = from_plus & ~past_nine & ~w & kHigh;
-    const std::uint64_t punct = span & ~(w << 3);  // "+,-./"
-    const std::uint64_t comma_or_slash = punct & (w << 5) & ~((w << 7) ^ (w << 6));
-    const std::uint64_t comma = comma_or_slash & ~(w << 7);
-    const std::uint64_t number = span & ~comma_or_slash;
-    const std::uint64_t sign = punct & (w << 7) & ~comma_or_slash;
+    const std::uint64_t x = w ^ (kOnes * '0');
+    const std::uint64_t low = x & ~kHigh;
+    const std::uint64_t digit = ~((low + kOnes * (0x80 - 10)) | x) & kHigh;
+    const std::uint64_t punct =
+        (low + kOnes * (0x80 - 0x1b)) & ~((low + kOnes * (0x80 - 0x1f)) | x) & kHigh;
+    const std::uint64_t comma = punct & ~((x << 7) | (x << 6));
+    const std::uint64_t sign = punct & (x << 7);
+    const std::uint64_t number = digit | (punct ^ comma);
     const std::uint64_t blank = bytes_equal(w, kBlanks[0]) | bytes_equal(w, kBlanks[1]);
     c.number |= high_bits(number) << (8 * i);
     // Signs are rare in a word of most files, and commas stand in most
     // words of a file or in none: tested for before they are gathered.
     if (sign != 0) c.sign |= high_bits(sign) << (8 * i);
     if (comma != 0) c.comma |= high_bits(comma) << (8 * i);
-    const std::uint64_t other = ~(number | blank | comma) & kHigh;
+    const std::uint64_t other = ~(digit | punct | blank) & kHigh;  // punct holds the commas
     if (other != 0) {
       c.line_end = 8 * i + static_cast<unsigned>(std::countr_zero(other)) / 8;
       break;
