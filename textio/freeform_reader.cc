@@ -55,15 +55,22 @@ Outcome Reader::read(std::span<const Item> items) {
   general_.start();
   first_line_items_ = 0;
   record_line_ = line_;  // the line scan and the quick token never cross a line end
+  // The block is read first, so that a reader's first record, and the first
+  // after each refill, can go through the line scan too. The rest is a
+  // function of its own, so that the common record costs no more than the
+  // line scan's call.
+  if (cur() >= 0 && line_scan(items)) return Outcome::whole;
+  return read_tokens(items);
+}
+
+// A read the line scan left: token by token from where the read starts.
+Outcome Reader::read_tokens(std::span<const Item> items) {
   const std::size_t n = items.size();
   if (n == 0) {
     if (cur() < 0) return in_.io_error() != 0 ? Outcome::error : Outcome::end;
     skip_line();
     return Outcome::whole;
   }
-  // The block is read first, so that a reader's first record, and the first
-  // after each refill, can go through the line scan too.
-  if (cur() >= 0 && line_scan(items)) return Outcome::whole;
   std::size_t idx = 0;
   bool after_comma = true;  // the start of a read counts as just after a comma
   // Numbers parted by blanks go through the quick token until something

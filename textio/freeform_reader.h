@@ -68,6 +68,7 @@ class Reader {
   int skip_blanks();
   void skip_line();
   bool line_scan(std::span<const Item> items);
+  Outcome read_tokens(std::span<const Item> items);
 
   Block in_;
   std::uint64_t line_ = 1;
