@@ -30,9 +30,13 @@ constexpr int kMaxFieldWidth = 16;
 // rounds to zero.
 void edit_real(char* out, float v, int w, int d);
 // edit_real for a field shape known where it is called, with no test of w
-// and d at run time: the listing's (7, 3), (9, 3) and (9, 2).
+// and d at run time: built for the listing's (7, 3), (9, 3) and (9, 2)
+// alone, so that another shape is an undefined reference when linked.
 template <int w, int d>
 void edit_real(char* out, float v);
+extern template void edit_real<7, 3>(char* out, float v);
+extern template void edit_real<9, 3>(char* out, float v);
+extern template void edit_real<9, 2>(char* out, float v);
 
 // Writes the n values at v into n fields 9 wide with 2 decimals side by
 // side: a value kept as its text in cents form as that text, which is what

@@ -18,8 +18,9 @@ class Block {
  public:
   // Bytes after the NUL that the quick paths' loads may read: zeros.
   static constexpr std::size_t kPadding = 136;
-  // Bytes before the block that the line scan's loads may read: zeros.
-  static constexpr std::size_t kLead = 8;
+  // Bytes before the block that the line scan's loads may read: zeros (16,
+  // which keeps the block as aligned as the buffer).
+  static constexpr std::size_t kLead = 16;
   // Bytes asked of the source first.
   static constexpr std::size_t kFirstBlock = 256;
 

@@ -107,14 +107,14 @@ inline Classes classify(const char* p) {
 }
 #else
 // Eight bytes at a time in 64-bit arithmetic, for any machine. Each byte
-// is taken less '0' (an exclusive or): the digits become 0 to 9 and the
-// bytes "+,-." 1b to 1e, and each range is one test on the low seven bits,
-// where adding cannot carry into the next byte (a byte with its high bit
-// set is in neither). Of 1b to 1e, ',' (1c) is the one with bits 0 and 1
-// clear, and '+' and '-' (1b, 1d) the ones with bit 0 set: a shift of the
-// whole word moves a byte's bit to its high bit, within the byte. So the
-// number characters are the digits and "+-." ('/' is none, and ends a
-// line as any other byte does).
+// is exclusive-or'ed with '0' (0x30): the digits become 0 to 9 and the
+// bytes "+,-." 1b to 1e. The digits are then one test on the low seven
+// bits and "+,-." two, where adding cannot carry into the next byte (a
+// byte with its high bit set is in neither). Of 1b to 1e, ',' (1c) is the
+// one with bits 0 and 1 clear, and '+' and '-' (1b, 1d) the ones with bit
+// 0 set: a shift of the whole word moves a byte's bit to its high bit,
+// within the byte. So the number characters are the digits and "+-." ('/'
+// is none, and ends a line as any other byte does).
 inline Classes classify(const char* p) {
   Classes c{64, 0, 0, 0};
   for (unsigned i = 0; i < 8; ++i) {
@@ -216,9 +216,10 @@ struct Shape {
 // "-25.69", of length 6 after a minus: the bytes 20 20 2d 32 35 2e 36 39
 // (byte 0 first, blanks before the token). The minus at byte 2; 0x0f added
 // to byte 3, '2', gives 41, bit 6 set; a digit at byte 4; the point at
-// byte 5; digits at 6 and 7. In cents form. "05.25" fails at its 0, ".25"
-// (no whole-number digit) and "1.5" (no point at byte 5) have too few
-// bytes before the point, and "1.2.5" a point at byte 4.
+// byte 5; digits at 6 and 7. In cents form. "05.25" fails at its 0, and
+// "1.2.34" at its first point, where a digit must stand. ".25" and "1.5",
+// of length 3, have no room for a whole-number digit at byte 4 before a
+// point at byte 5: no token of that length is in cents form.
 constexpr Pattern cents_pattern(std::size_t len, bool minus) {
   const std::size_t first = 8 - len;                  // the token's first byte
   const std::size_t whole = first + (minus ? 1 : 0);  // its first whole-number digit
@@ -230,24 +231,27 @@ constexpr Pattern cents_pattern(std::size_t len, bool minus) {
   };
   if (minus) need(first, 0xff, '-');
   for (std::size_t b = whole; b <= 7; ++b) {
-    if (b != 5) need(b, 0x10, 0x10);
+    if (b == 5) {
+      need(b, 0xff, '.');
+    } else if (b == whole && whole < 4) {  // the first of two or more whole-number digits
+      p.add = std::uint64_t{0x0f} << (8 * b);
+      need(b, 0x40, 0x40);
+    } else {
+      need(b, 0x10, 0x10);  // a digit
+    }
   }
-  if (whole < 4) {  // two or more whole-number digits: no leading zero
-    p.add = std::uint64_t{0x0f} << (8 * whole);
-    p.mask ^= std::uint64_t{0x50} << (8 * whole);  // bit 6 of it, not bit 4
-    p.want ^= std::uint64_t{0x50} << (8 * whole);
-  }
-  need(5, 0xff, '.');
   return p;
 }
 
 constexpr auto kShapes = [] {
+  constexpr Pattern never{0, 0, 1};
   std::array<Shape, 9> t{};
+  t[0] = {0, 0, never, never, never};  // no token has length 0
   for (std::size_t len = 1; len <= 8; ++len) {
     const std::uint64_t keep = ~std::uint64_t{0} << (8 * (8 - len));
     const std::uint64_t digits = keep & kOnes * 0x10;  // bit 4 of each of its bytes
     t[len] = {keep, ~keep & kOnes * ' ', cents_pattern(len, false), cents_pattern(len, true),
-              len <= 2 ? Pattern{0, digits, digits} : Pattern{0, 0, 1}};
+              len <= 2 ? Pattern{0, digits, digits} : never};
   }
   return t;
 }();
@@ -295,7 +299,7 @@ std::size_t scan_line(const char* s, std::span<const Item> items) {
     const unsigned from = at[2 * k];
     const unsigned end = at[2 * k + 1];
     std::uint64_t len = end - from;
-    if (len > 8) return 0;  // the whole token must be in the eight bytes loaded
+    if (len > 8) return 0;  // the whole token must be in the eight bytes loaded, and in kShapes
     // The token right-justified, blanks before it: its text in cents form.
     // The load starts at most seven bytes before the line, and ends at its
     // end, at most 128.

@@ -31,7 +31,8 @@ class Value {
   // The value kept as text (the word above) where text is not 0, else v.
   constexpr Value(float v, std::uint64_t text)
       : word_(text != 0 ? text : std::bit_cast<std::uint32_t>(v)) {}
-  // The value kept as the text s, in cents form.
+  // The value kept as the text s, in cents form (so 4 to 8 characters, the
+  // last a digit).
   static Value kept(std::string_view s);
 
   // Its text in cents form as the word above, or 0 where it holds its float.
