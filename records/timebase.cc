@@ -15,26 +15,28 @@ namespace {
 // Days before each month in a year without a leap day.
 constexpr std::int32_t monthl[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
 
-// The quotient q / d for each q below n, as the division gives it: one
-// division of two floats has one IEEE result, which the compiler's
-// constant arithmetic gives as the machine's does, so a lookup changes no
-// bit. It takes the division's wait off the record's time (a division is
-// many times slower than the additions around it).
+// v / d, looked up for each v below n: one division of two floats has one
+// IEEE result, which the compiler's constant arithmetic gives as the
+// machine's does, so a lookup changes no bit. It takes the division's wait
+// off the record's time (a division is many times slower than the
+// additions around it). Any other v is divided.
 template <std::size_t n>
-constexpr std::array<float, n> quotients(float d) {
-  std::array<float, n> q{};
-  for (std::size_t i = 0; i < n; ++i) q[i] = static_cast<float>(i) / d;
-  return q;
-}
-constexpr auto kHourDays = quotients<24>(24.0f);
-constexpr auto kMinuteDays = quotients<60>(1440.0f);
+class Quotients {
+ public:
+  constexpr explicit Quotients(float d) : d_(d) {
+    for (std::size_t i = 0; i < n; ++i) q_[i] = static_cast<float>(i) / d;
+  }
+  float operator()(std::int32_t v) const {
+    const auto u = static_cast<std::uint32_t>(v);
+    return u < n ? q_[u] : static_cast<float>(v) / d_;
+  }
 
-// v / d, from table where v is in it.
-template <std::size_t n>
-float days(std::int32_t v, const std::array<float, n>& table, float d) {
-  const auto u = static_cast<std::uint32_t>(v);
-  return u < n ? table[u] : static_cast<float>(v) / d;
-}
+ private:
+  float d_;
+  std::array<float, n> q_{};
+};
+constexpr Quotients<24> kHourDays(24.0f);
+constexpr Quotients<60> kMinuteDays(1440.0f);
 
 // 32-bit arithmetic on the record's fields wraps as two's complement does,
 // so that any value a file can hold gives a defined result.
@@ -51,9 +53,9 @@ Times compute_times(const Observation& obs) {
   // Every step is one single-precision operation in this order: the stored
   // listings were made that way, and any reordering changes the last bit.
   float t1 = static_cast<float>(wrap_add(wrap_add(obs.day, -1), monthl[obs.month - 1]));
-  float t2 = days(obs.hour, kHourDays, 24.0f);  // obs.hour / 24
+  float t2 = kHourDays(obs.hour);  // obs.hour / 24
   float t3 = t1 + t2;
-  float t4 = days(obs.min, kMinuteDays, 1440.0f);  // obs.min / 1440
+  float t4 = kMinuteDays(obs.min);  // obs.min / 1440
   float x = t3 + t4;
   // The two-digit years know only 1992 and 1996 as leap years: the stored
   // listings and traces were made so, and are compared against. Kept as it

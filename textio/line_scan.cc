@@ -262,9 +262,10 @@ constexpr auto kShapes = [] {
 // run of number characters, which starts where one follows something else
 // and ends at the first byte after it; so the offsets alternate, start and
 // end. Then token by token in 64-bit arithmetic, each from eight-byte
-// loads, with nothing carried from one to the next: a real in cents form
-// kept as its text (loaded by its end), an integer of one or two digits from its two bytes, and any
-// other value made with no branch on its form. The whole line is checked by
+// loads, with nothing carried from one to the next: each token loaded by
+// its end, a real in cents form kept as that text and an integer of one or
+// two digits read from its two bytes, and any other value loaded again by
+// its start and made with no branch on its form. The whole line is checked by
 // its masks before its tokens are read, and each value is stored as it is
 // read: a token that turns out not to be one the scan takes is met before
 // its item is stored, and the items before it are reached and stored again
@@ -300,9 +301,9 @@ std::size_t scan_line(const char* s, std::span<const Item> items) {
     const unsigned end = at[2 * k + 1];
     std::uint64_t len = end - from;
     if (len > 8) return 0;  // the whole token must be in the eight bytes loaded, and in kShapes
-    // The token right-justified, blanks before it: its text in cents form.
-    // The load starts at most seven bytes before the line, and ends at its
-    // end, at most 128.
+    // The token right-justified, blanks before it, as a kept text holds it.
+    // The load starts at most seven bytes before the line, and ends at the
+    // token's end, at most 128.
     const Shape& shape = kShapes[len];
     const std::uint64_t text = (load_word(s + end - 8) & shape.keep) | shape.blanks;
     if (item.kind == Item::Kind::real && (has(text, shape.plain) || has(text, shape.minus))) {
