@@ -10,8 +10,9 @@
 # the file read and the outputs' bytes written, nothing else) and the
 # default build's time over it, a plain `cat` of the same file, the
 # instructions per record by callgrind where valgrind is installed, the 4x
-# scaling, the peak memory, and the year's time through a yardstick listing
-# written with scanf and printf (bench/traditional.cc).
+# scaling, the peak memory, the year's time through a yardstick listing
+# written with scanf and printf (bench/traditional.cc), and the year cut in
+# two halves listed at once by two processes, over the floor.
 #
 #   bench/run.sh [RUNS]        (default 7; data under build/bench/data)
 set -euo pipefail
@@ -150,7 +151,32 @@ rm -f year.trad
 awk -v t="$trad_us" -v a="${wall_d[year]}" -v p="${wall_p[year]}" 'BEGIN {
   printf "the year through scanf and printf (bench/traditional.cc): %.3f s, %.1f times the default build'"'"'s time, %.1f times the portable build'"'"'s\n", t / 1e6, t / a, t / p
 }'
+# The most a second core could give one file: the year cut into two halves
+# at a line, each half listed by a process of its own, both at once, taken
+# in turn with the floor. Nothing is shared between the two: a tool that
+# split one file over two threads would do all this and more.
 records=$(wc -l <year.all.tmp)
+head -n $((records / 2)) year.all.tmp >half1.all.tmp
+tail -n +$((records / 2 + 1)) year.all.tmp >half2.all.tmp
+: >h.times
+: >f.times
+for ((i = 0; i < runs; i++)); do
+  time_floor year >>f.times
+  rm -f half1.jul half1.gap half2.jul half2.gap
+  sync
+  t0=$(now)
+  printf 'half1.all\n9\n' | "$default" >/dev/null &
+  printf 'half2.all\n9\n' | "$default" >/dev/null
+  wait
+  t1=$(now)
+  echo $((t1 - t0)) >>h.times
+done
+read -r h_us _ < <(median <h.times)
+read -r f_us _ < <(median <f.times)
+rm -f h.times f.times half[12].*
+awk -v h="$h_us" -v f="$f_us" 'BEGIN {
+  printf "the year as two halves listed at once by two processes: %.4f s, %.2f times the floor (%.4f s) in the same turns\n", h / 1e6, h / f, f / 1e6
+}'
 echo "instructions per record on the year by callgrind: $(instructions "$default" year "$records") (default)," \
   "$(instructions "$portable" year "$records") (portable)"
 echo "medians of $runs runs of each build, taking turns (least: default/portable); ratio: portable over default;"
