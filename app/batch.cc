@@ -78,7 +78,9 @@ void report(textio::Sink& err, const std::string& message) {
 }
 
 std::string quoted(const std::string& s) {
-  return "'" + s + "'";
+  std::string q(1, '\'');
+  q += shown_name(s);
+  return q += '\'';
 }
 
 // Names every run's files and checks the batch as a whole before any run
@@ -94,8 +96,10 @@ std::string plan(const Options& opts, std::vector<Job>& jobs) {
       return "output folder " + quoted(opts.output_dir) + " is not a folder";
   }
   std::map<std::pair<dev_t, ino_t>, std::size_t> data;  // the data files that exist
+  std::map<std::string, std::size_t> data_places;       // every data file, by its place
   for (std::size_t i = 0; i < opts.files.size(); ++i) {
     Job job{names_for_file(opts.files[i], opts.output_dir)};
+    data_places.emplace(place_of(opts.files[i]), i);
     if (::stat(opts.files[i].c_str(), &st) == 0) {
       data.emplace(std::pair(st.st_dev, st.st_ino), i);
       if (S_ISREG(st.st_mode)) job.bytes = static_cast<std::uint64_t>(st.st_size);
@@ -105,21 +109,32 @@ std::string plan(const Options& opts, std::vector<Job>& jobs) {
   }
   // A missing data file or a folder fails before its outputs are opened,
   // alone. Of the others, a listing and its trace share folder and stem, so
-  // the listings tell every clash.
+  // the listings tell every clash. An output is checked against every data
+  // file by its place, as a data file missing now would be the output by
+  // the time its run opens it, and against those that exist by their inode
+  // too, which finds a hard link.
   std::map<std::string, std::size_t> listings;
   for (std::size_t i = 0; i < jobs.size(); ++i) {
     const FileNames& n = jobs[i].names;
     if (!jobs[i].writes) continue;
-    const auto [first, fresh] = listings.emplace(place_of(n.listing), i);
+    const std::string places[2] = {place_of(n.listing), place_of(n.trace)};
+    const auto [first, fresh] = listings.emplace(places[0], i);
     if (!fresh)
       return quoted(opts.files[first->second]) + " and " + quoted(opts.files[i]) +
-             " would both write " + n.listing + " and " + n.trace;
-    for (const std::string* out : {&n.listing, &n.trace}) {
-      if (::stat(out->c_str(), &st) != 0) continue;
-      const auto in = data.find(std::pair(st.st_dev, st.st_ino));
-      if (in != data.end())
-        return "the output " + *out + " of " + quoted(opts.files[i]) +
-               " would overwrite the data file " + quoted(opts.files[in->second]);
+             " would both write " + shown_name(n.listing) + " and " + shown_name(n.trace);
+    for (int k = 0; k < 2; ++k) {
+      const std::string& out = k == 0 ? n.listing : n.trace;
+      std::size_t in = opts.files.size();
+      if (const auto at = data_places.find(places[k]); at != data_places.end()) {
+        in = at->second;
+      } else if (::stat(out.c_str(), &st) == 0) {
+        if (const auto at_inode = data.find(std::pair(st.st_dev, st.st_ino));
+            at_inode != data.end())
+          in = at_inode->second;
+      }
+      if (in != opts.files.size())
+        return "the output " + shown_name(out) + " of " + quoted(opts.files[i]) +
+               " would overwrite the data file " + quoted(opts.files[in]);
     }
   }
   return {};
@@ -139,7 +154,7 @@ FileRun run_batch_file(const FileNames& names, std::int32_t nval, textio::FileSy
   // Console lines (a bad record, dates out of order) go where the reports
   // go, labelled with the file: standard output stays the caller's. They
   // start with a blank, which the reports' label ends with.
-  const std::string label = names.data + ":";
+  const std::string label = shown_name(names.data) + ":";
   textio::MemorySink sink;
   LabelledSink lines(sink, "vantrel: " + label);
   textio::MemorySource no_replies({});

@@ -73,10 +73,17 @@ std::string parse_command_line(int argc, char* argv[], Options& opts) {
   opterr = 0;
   optind = 0;
   for (;;) {
-    const int c = getopt_long(argc, argv, ":n:o:j:hV", kLong, nullptr);
+    // The leading '-' hands each file over where it stands, as the option
+    // 1: options may come before or after the files whatever the
+    // environment says (POSIXLY_CORRECT would otherwise stop at the first
+    // file).
+    const int c = getopt_long(argc, argv, "-:n:o:j:hV", kLong, nullptr);
     if (c == -1) break;
     unsigned v = 0;
     switch (c) {
+      case 1:
+        opts.files.emplace_back(optarg);
+        break;
       case 'n':
         opts.count_values = std::string_view(optarg) == "auto";
         if (opts.count_values) break;

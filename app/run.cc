@@ -104,7 +104,7 @@ struct OpenFiles {
 
 // Reports a file that could not be opened; returns kExitOpenFailed.
 int refuse_open(Console& con, int err, const char* what, const std::string& path) {
-  con.report(std::string("cannot open ") + what + " '" + path +
+  con.report(std::string("cannot open ") + what + " '" + shown_name(path) +
              "': " + std::generic_category().message(err));
   return kExitOpenFailed;
 }
@@ -295,7 +295,7 @@ int run(Console& con, textio::FileSystem& fs) {
   if (status == kExitOk) {
     announce(st, con);
     std::uint64_t records = 0;
-    status = record_loop(st, *files.data, files, con, names.data + " ", records);
+    status = record_loop(st, *files.data, files, con, shown_name(names.data) + " ", records);
   }
   con.lines.flush();
   return status;

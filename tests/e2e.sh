@@ -69,6 +69,8 @@ mkdir fx fx/a fx/b && cd fx || exit 1
 printf '1 1 90 0 0 1\n' | tee a/st.all.tmp b/st.all.tmp b/c.d x.jul > full.tmp && ln -s /dev/full full.gap
 printf '1 1 90 0 0 1\n1 1 90 0 5 x\n' > bad.tmp && echo 1 1 90 > short.tmp && printf '1 2 90 0 0 1\n1 1 90 0 5 1\n' > late.tmp
 cd .. && (cd fx && find . -type f) | LC_ALL=C sort > fixture
+# Options after the files too, whatever the environment.
+export POSIXLY_CORRECT=1
 cli() {
   rm -rf row && cp -R fx row && cd row && eval "$tool $2" > ../stdout 2> ../stderr
   got=$? && left=$(find . -type f | LC_ALL=C sort | LC_ALL=C comm -13 ../fixture - | tr '\n' ' ') && cd ..
@@ -88,12 +90,14 @@ cli 3 '-n 1 -o x.jul a/st.all.tmp' '' "vantrel: output folder 'x.jul' is not a f
 cli 3 '-n 1 -o . a/st.all.tmp b/st.all.tmp' '' "vantrel: 'a/st.all.tmp' and 'b/st.all.tmp' would both write ./st.jul and ./st.gap|"
 cli 3 '-n 1 a/st.all.tmp ./a/st.all.tmp' '' "vantrel: 'a/st.all.tmp' and './a/st.all.tmp' would both write ./a/st.jul and ./a/st.gap|"
 cli 3 '-n 1 x.jul' '' "vantrel: the output x.jul of 'x.jul' would overwrite the data file 'x.jul'|"
+cli 3 '-j 1 -n 1 a/st.all.tmp a/st.jul' '' "vantrel: the output a/st.jul of 'a/st.all.tmp' would overwrite the data file 'a/st.jul'|"
 cli 0 '-n 12 a/st.all.tmp' './a/st.gap ./a/st.jul ' ''
 cli 0 'a/st.all.tmp --values 1 -j 3 --output-dir=a b/c.d' './a/c.gap ./a/c.jul ./a/st.gap ./a/st.jul ' ''
 cli 2 '-n 1 late.tmp' './late.gap ./late.jul ' "vantrel: late.tmp: HEY, 0.0034722222 is less than 1.0  1/ 1/ 90 0: 5|vantrel: late.tmp: DATES OUT OF ORDER|vantrel: late.tmp: line 2: the record is dated before the one above it|"
 cli 4 '-j 1 -n 1 -o . bad.tmp b/bad.tmp b/c.d' './bad.gap ./bad.jul ./c.gap ./c.jul ' "vantrel: bad.tmp: Read error|vantrel: bad.tmp: 1/ 1/ 90 0: 5 1.0|vantrel: bad.tmp: line 2: value 1 (\"x\") is not a number|vantrel: b/bad.tmp: cannot open data file 'b/bad.tmp': No such file or directory|"
 cli 3 '-j 1 --values auto b/c.d short.tmp' './b/c.gap ./b/c.jul ' "vantrel: short.tmp: line 1: the line holds 3 numbers, not the 5 date and time parts and 0 to 12 values of a record|"
 cli 5 '-j1 -n1 full.tmp a' './full.jul ' "vantrel: full.tmp: the trace file could not be written in full: No space left on device|vantrel: a: cannot open data file 'a': Is a directory|"
+unset POSIXLY_CORRECT
 
 # Lines of any length in fixed memory: 256 MiB of blanks and 64 MiB of
 # commas (a record of empty values: the one above, again) under 64 MiB.

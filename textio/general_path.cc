@@ -122,10 +122,12 @@ GeneralPath::Scan GeneralPath::number(std::span<const Item> items, std::size_t& 
 // length kept). An unquoted text ends at a blank, comma or line end; a slash
 // belongs to it, since file names may hold one. A quoted text may hold
 // blanks and commas, '' stands for one apostrophe, and a line end inside it
-// is dropped. With repeat_allowed, plain digits ended by '*' give a repeat.
+// is dropped. With repeat_allowed, plain digits ended by '*' are a repeat
+// count (is_repeat set, the count in repeat) and not part of the text.
 GeneralPath::Scan GeneralPath::scan_text(char* out, int& len, int max, bool repeat_allowed,
-                                         std::uint64_t& repeat) {
+                                         bool& is_repeat, std::uint64_t& repeat) {
   len = 0;
+  is_repeat = false;
   repeat = 0;
   auto keep = [&](int c) {
     if (len < max) out[len++] = static_cast<char>(c);
@@ -161,6 +163,7 @@ GeneralPath::Scan GeneralPath::scan_text(char* out, int& len, int max, bool repe
     if (digits_only && is_digit(c)) {
       if (count < Decimal::kIntCap) count = count * 10 + static_cast<unsigned>(c - '0');
     } else if (digits_only && c == '*' && len > 0) {
+      is_repeat = true;
       repeat = count;
       return Scan::ok;
     } else {
@@ -174,19 +177,22 @@ GeneralPath::Scan GeneralPath::scan_text(char* out, int& len, int max, bool repe
 GeneralPath::Scan GeneralPath::text(std::span<const Item> items, std::size_t& idx) {
   char kept[kMaxText];
   int len = 0;
+  bool is_repeat = false;
   std::uint64_t copies = 0;
-  Scan s = scan_text(kept, len, kMaxText, true, copies);
+  Scan s = scan_text(kept, len, kMaxText, true, is_repeat, copies);
   if (s == Scan::error && in_.io_error() != 0) return fail(Fault::io, idx);
   if (s != Scan::ok) return s == Scan::end ? s : fail(Fault::bad_text, idx);
-  if (copies == 0) {
+  if (!is_repeat) {
     copies = 1;
   } else {
+    // "0*" counts no copies, here as before a number.
+    if (copies == 0) return fail(Fault::bad_repeat, idx);
     if (at_separator(true)) {  // r* alone: r empty values
       idx = static_cast<std::size_t>(std::min<std::uint64_t>(items.size(), idx + copies));
       return Scan::ok;
     }
     std::uint64_t ignored = 0;
-    s = scan_text(kept, len, kMaxText, false, ignored);
+    s = scan_text(kept, len, kMaxText, false, is_repeat, ignored);
     if (s == Scan::error && in_.io_error() != 0) return fail(Fault::io, idx);
     if (s != Scan::ok) return s == Scan::end ? s : fail(Fault::bad_text, idx);
   }

@@ -71,7 +71,8 @@ class GeneralPath {
   bool at_separator(bool slash_separates);
   int take(int c);
   Scan scan_number(Decimal& num, bool repeat_allowed, bool& is_repeat);
-  Scan scan_text(char* out, int& len, int max, bool repeat_allowed, std::uint64_t& repeat);
+  Scan scan_text(char* out, int& len, int max, bool repeat_allowed, bool& is_repeat,
+                 std::uint64_t& repeat);
 
   Block& in_;
   std::uint64_t& line_;
