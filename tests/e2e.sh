@@ -96,6 +96,8 @@ cli 0 'a/st.all.tmp --values 1 -j 3 --output-dir=a b/c.d' './a/c.gap ./a/c.jul .
 cli 2 '-n 1 late.tmp' './late.gap ./late.jul ' "vantrel: late.tmp: HEY, 0.0034722222 is less than 1.0  1/ 1/ 90 0: 5|vantrel: late.tmp: DATES OUT OF ORDER|vantrel: late.tmp: line 2: the record is dated before the one above it|"
 cli 4 '-j 1 -n 1 -o . bad.tmp b/bad.tmp b/c.d' './bad.gap ./bad.jul ./c.gap ./c.jul ' "vantrel: bad.tmp: Read error|vantrel: bad.tmp: 1/ 1/ 90 0: 5 1.0|vantrel: bad.tmp: line 2: value 1 (\"x\") is not a number|vantrel: b/bad.tmp: cannot open data file 'b/bad.tmp': No such file or directory|"
 cli 3 '-j 1 --values auto b/c.d short.tmp' './b/c.gap ./b/c.jul ' "vantrel: short.tmp: line 1: the line holds 3 numbers, not the 5 date and time parts and 0 to 12 values of a record|"
+cli 4 "-n 1 'new
+line.tmp'" '' "vantrel: new\\x0aline.tmp: cannot open data file 'new\\x0aline.tmp': No such file or directory|"
 cli 5 '-j1 -n1 full.tmp a' './full.jul ' "vantrel: full.tmp: the trace file could not be written in full: No space left on device|vantrel: a: cannot open data file 'a': Is a directory|"
 unset POSIXLY_CORRECT
 

@@ -3,12 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 #include <string>
 #include <tuple>
-#include <vector>
 
-#include "app/batch.h"
 #include "app/run_state.h"
 #include "tests/support.h"
 
@@ -251,36 +248,6 @@ TEST(Run, FullDiskIsReportedAndFails) {
   EXPECT_EQ(r.status, app::kExitWriteFailed);
   EXPECT_EQ(r.err,
             "vantrel: the listing file could not be written in full: No space left on device\n");
-}
-
-// A batch's report lines each start with the tool and the file, whatever
-// the file's name holds: a line end in it is shown as \x0a. A console line
-// of a bad record, the report, a file that cannot be opened.
-TEST(Batch, EveryReportLineStartsWithTheToolAndTheFile) {
-  struct Case {
-    const char* data;  // nullptr: no such file
-    int status;
-    std::size_t lines;
-    const char* last;
-  };
-  const Case cases[] = {
-      {"1 1 90 0 0 x\n", app::kExitReadError, 3, "line 1: value 1 (\"x\") is not a number"},
-      {nullptr, app::kExitOpenFailed, 1,
-       "cannot open data file 'a\\x0ab.tmp': No such file or directory"},
-  };
-  for (const Case& c : cases) {
-    MemoryFiles fs;
-    if (c.data != nullptr) fs.files["a\nb.tmp"] = c.data;
-    std::string log;
-    const app::FileRun r = app::run_batch_file({"a\nb.tmp", "a\nb.jul", "a\nb.gap"}, 1, fs, log);
-    EXPECT_EQ(r.status, c.status);
-    std::istringstream in(log);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    ASSERT_EQ(lines.size(), c.lines) << log;
-    for (const std::string& line : lines) EXPECT_TRUE(line.starts_with("vantrel: a\\x0ab.tmp: "));
-    EXPECT_EQ(lines.back().substr(21), c.last);
-  }
 }
 
 }  // namespace
