@@ -35,8 +35,16 @@ if "$tools/plot-coverage" cut 2>err; then echo "cut trace drawn"; exit 1; fi
 grep -q '^plot-coverage: cut.gap: line 5: the trace ends at' err && [ ! -e cut.png ]
 status=0 && "$tools/plot-coverage" -v 11 station90 2>/dev/null || status=$?
 [ "$status" = 2 ]
+# Drawn without a word: a name holding "=" (awk's operands would take it for
+# an assignment), a value the same on every record (an empty range to gnuplot).
+for f in x=1 flat; do cp station90.gap "$f.gap"; done && cp station90.jul x=1.jul
+head -n 1 station90.jul >flat.jul && head -n 1 station90.jul >>flat.jul
+"$tools/plot-coverage" x=1 flat </dev/null 2>err && [ ! -s err ] && [ -s x=1.png ] && [ -s flat.png ] ||
+    { cat err; exit 1; }
+# Many stems, one with a name too long for the picture's margin.
+long=$(printf '%0100d' 0) && cp station90.jul "$long.jul" && cp station90.gap "$long.gap"
 cp station90.jul ./-x.jul && cp station90.gap ./-x.gap
-"$tools/plot-archive" station90.jul "$data/leap92.gap" "$data/leap96" 2>err
+"$tools/plot-archive" station90.jul "$data/leap92.gap" "$data/leap96" "$long" 2>err
 [ ! -s err ] && [ "$(size archive-coverage.png)" = 900x400 ] || { cat err; size archive-coverage.png; exit 1; }
 while read -r want made args; do
     rm -f a.png
@@ -47,6 +55,7 @@ done <<'ROWS'
 2 no
 2 no --bogus station90
 2 no station90 -o
+2 no station90 -o x.jul
 1 yes station90 nothere.jul
 1 no nothere
 0 yes -- -x
