@@ -26,8 +26,11 @@ cd "$work"
 : >empty.jul; cp "$data/leap96.gap" empty.gap
 cp "$data/leap96.jul" cut.jul; head -n 5 "$data/leap96.gap" >cut.gap
 cp "$data/leap96.jul" step.jul; sed '2s/0$/1/' "$data/leap96.gap" >step.gap
-for bad in empty.jul cut.gap step.gap missing.jul; do
+cp "$data/leap96.jul" rise.jul; { head -n 5 "$data/leap96.gap"; printf ' 365.0 0\n 365.0 1\n'; } >rise.gap
+for bad in empty.jul cut.gap step.gap missing.jul rise.gap; do
     if "$tool" --tsv "${bad%.*}" "$data/leap96" >rows 2>err; then echo "$bad accepted"; exit 1; fi
     grep "^coverage-report: $bad: " err || { cat err; exit 1; }
     [ "$(cut -f1 rows | tr '\n' ' ')" = "stem leap96 " ] || { echo "$bad: rows $(cat rows)"; exit 1; }
 done
+# The last one's reason: a run stopped early, not a trace that is no step line.
+grep -q 'rise.gap: line 7: the trace ends on a rise' err || { cat err; exit 1; }

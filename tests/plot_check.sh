@@ -29,10 +29,14 @@ cp "$examples/station90.gap" "$examples/station90.jul" "$work/"
 size() { od -An -tu1 -j16 -N8 "$1" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $8 }'; }
 [ "$(head -c 8 "$work/station90.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]
 cd "$work"
-# A trace whose run stopped early is not drawn; a value past the tenth is refused.
+# A trace whose run stopped early is not drawn, also one whose last record
+# rose at 365.0 (31 December 00:00 of 1996); a value past the tenth is refused.
 head -n 5 "$data/leap96.gap" >cut.gap
+{ head -n 5 "$data/leap96.gap"; printf ' 365.0 0\n 365.0 1\n'; } >rise.gap
 if "$tools/plot-coverage" cut 2>err; then echo "cut trace drawn"; exit 1; fi
 grep -q '^plot-coverage: cut.gap: line 5: the trace ends at' err && [ ! -e cut.png ]
+if "$tools/plot-coverage" rise 2>err; then echo "risen trace drawn"; exit 1; fi
+grep -q '^plot-coverage: rise.gap: line 7: the trace ends on a rise' err && [ ! -e rise.png ]
 status=0 && "$tools/plot-coverage" -v 11 station90 2>/dev/null || status=$?
 [ "$status" = 2 ]
 # Drawn without a word: a name holding "=" (awk's operands would take it for
