@@ -1,9 +1,12 @@
 #!/bin/sh
-# The plotting scripts (77 = skipped when gnuplot is not installed):
-# plot-coverage draws the sample, named by a path with its suffix, into a
-# PNG beside it, and refuses a cut trace and a value it cannot draw; plot-archive draws three stems into one picture of the
-# size it should have, without a word from gnuplot; then its faults, each
-# with its status and the name of what is wrong, the good stems still drawn.
+# The plotting scripts (77 = skipped when gnuplot is not installed, after
+# the checks that need none): plot-coverage draws the sample, named by a
+# path with its suffix, into a PNG beside it, refuses the traces of runs
+# that stopped early and a value it cannot draw, and draws odd names and
+# flat values without a word; plot-archive draws four stems, one with a
+# long name, into one picture of the size it should have, without a word
+# from gnuplot; then its faults, each with its status and the name of what
+# is wrong, the good stems still drawn.
 set -eu
 tools=$1 examples=$2 data=$3
 work=$(mktemp -d)
@@ -45,8 +48,9 @@ for f in x=1 flat; do cp station90.gap "$f.gap"; done && cp station90.jul x=1.ju
 head -n 1 station90.jul >flat.jul && head -n 1 station90.jul >>flat.jul
 "$tools/plot-coverage" x=1 flat </dev/null 2>err && [ ! -s err ] && [ -s x=1.png ] && [ -s flat.png ] ||
     { cat err; exit 1; }
-# Many stems, one with a name too long for the picture's margin.
-long=$(printf '%0100d' 0) && cp station90.jul "$long.jul" && cp station90.gap "$long.gap"
+# Many stems, one with a name too long for the margin, cut by its ends
+# (at the twelfth byte, the first of two of an "é").
+long=$(printf '%011d\303\251%085d' 0 0) && cp station90.jul "$long.jul" && cp station90.gap "$long.gap"
 cp station90.jul ./-x.jul && cp station90.gap ./-x.gap
 "$tools/plot-archive" station90.jul "$data/leap92.gap" "$data/leap96" "$long" 2>err
 [ ! -s err ] && [ "$(size archive-coverage.png)" = 900x400 ] || { cat err; size archive-coverage.png; exit 1; }
