@@ -100,6 +100,7 @@ struct OpenFiles {
   std::unique_ptr<textio::Source> data;   // read
   std::unique_ptr<textio::Sink> listing;  // written, ".jul"
   std::unique_ptr<textio::Sink> trace;    // written, ".gap"
+  FileNames names;                        // their names, for reports
 };
 
 // Reports a file that could not be opened; returns kExitOpenFailed.
@@ -113,6 +114,7 @@ int refuse_open(Console& con, int err, const char* what, const std::string& path
 // that a missing data file touches none. Returns kExitOk or kExitOpenFailed.
 int open_data(const FileNames& names, Console& con, textio::FileSystem& fs, OpenFiles& files) {
   int err = 0;
+  files.names = names;
   files.data = fs.open_read(names.data, err);
   return files.data != nullptr ? kExitOk : refuse_open(con, err, "data file", names.data);
 }
@@ -186,11 +188,11 @@ void note_doubts(const RunState& st, const textio::Reader& data, Console& con,
 }
 
 // Closes an output file; returns false after reporting a failure.
-bool close_output(textio::Output& out, Console& con, const char* what) {
+bool close_output(textio::Output& out, Console& con, const char* what, const std::string& path) {
   int e = out.close();
   if (e == 0) return true;
-  con.report(std::string("the ") + what +
-             " could not be written in full: " + std::generic_category().message(e));
+  con.report(std::string("the ") + what + " '" + shown_name(path) +
+             "' could not be written in full: " + std::generic_category().message(e));
   return false;
 }
 
@@ -277,8 +279,8 @@ int record_loop(RunState& st, textio::Source& source, OpenFiles& files, Console&
 
   // Every stop flushes and closes what was written; a file that could not be
   // written in full makes the run fail, whatever ended it.
-  bool listing_ok = close_output(listing, con, "listing file");
-  bool trace_ok = close_output(trace, con, "trace file");
+  bool listing_ok = close_output(listing, con, "listing file", files.names.listing);
+  bool trace_ok = close_output(trace, con, "trace file", files.names.trace);
   if (!listing_ok || !trace_ok) status = kExitWriteFailed;
   return status;
 }

@@ -42,7 +42,7 @@ same stderr "vantrel: standard input could not be read: Is a directory"
 
 # A full disk fails the run, and says so.
 cp b.c.tmp f.tmp && ln -s /dev/full f.gap && run 'f\n0\n'; [ $? = 5 ] || fail "full disk: status"
-same stderr "vantrel: the trace file could not be written in full: No space left on device"
+same stderr "vantrel: the trace file 'f.gap' could not be written in full: No space left on device"
 same f.jul "  0.000  365.000 01-01-1990 00:00"
 
 # A closed pipe on standard output, or no standard output and error at all:
@@ -98,7 +98,7 @@ cli 4 '-j 1 -n 1 -o . bad.tmp b/bad.tmp b/c.d' './bad.gap ./bad.jul ./c.gap ./c.
 cli 3 '-j 1 --values auto b/c.d short.tmp' './b/c.gap ./b/c.jul ' "vantrel: short.tmp: line 1: the line holds 3 numbers, not the 5 date and time parts and 0 to 12 values of a record|"
 cli 4 "-n 1 'new
 line.tmp'" '' "vantrel: new\\x0aline.tmp: cannot open data file 'new\\x0aline.tmp': No such file or directory|"
-cli 5 '-j1 -n1 full.tmp a' './full.jul ' "vantrel: full.tmp: the trace file could not be written in full: No space left on device|vantrel: a: cannot open data file 'a': Is a directory|"
+cli 5 '-j1 -n1 full.tmp a' './full.jul ' "vantrel: full.tmp: the trace file 'full.gap' could not be written in full: No space left on device|vantrel: a: cannot open data file 'a': Is a directory|"
 unset POSIXLY_CORRECT
 
 # Lines of any length in fixed memory: 256 MiB of blanks and 64 MiB of

@@ -247,7 +247,7 @@ TEST(Run, FullDiskIsReportedAndFails) {
   const Result r = run(fs, "x\n0\n");
   EXPECT_EQ(r.status, app::kExitWriteFailed);
   EXPECT_EQ(r.err,
-            "vantrel: the listing file could not be written in full: No space left on device\n");
+            "vantrel: the listing file 'x.jul' could not be written in full: No space left on device\n");
 }
 
 }  // namespace
