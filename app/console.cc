@@ -13,4 +13,22 @@ void Console::report(std::string_view message) {
   (void)err_.write(line.data(), line.size());
 }
 
+void append_escaped(std::string& text, unsigned char c) {
+  static const char hex[] = "0123456789abcdef";
+  text += {'\\', 'x', hex[c >> 4], hex[c & 15]};
+}
+
+std::string shown_name(const std::string& name) {
+  std::string shown;
+  for (const char ch : name) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c >= 0x20 && c != 0x7f) {
+      shown += ch;
+    } else {
+      append_escaped(shown, c);
+    }
+  }
+  return shown;
+}
+
 }  // namespace app

@@ -33,4 +33,11 @@ class Console {
   std::string label_;
 };
 
+// Appends byte c to text as reports show a byte they cannot print: \xNN.
+void append_escaped(std::string& text, unsigned char c);
+
+// A file name as reports show it: each control byte (below 0x20, and 0x7f)
+// escaped, so that a name holding a line end cannot break a report's line.
+std::string shown_name(const std::string& name);
+
 }  // namespace app

@@ -55,18 +55,4 @@ FileNames names_for_file(const std::string& path, const std::string& out_dir) {
   return {path, stem + ".jul", stem + ".gap"};
 }
 
-std::string shown_name(const std::string& name) {
-  std::string shown;
-  for (const char ch : name) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c >= 0x20 && c != 0x7f) {
-      shown += ch;
-    } else {
-      static const char hex[] = "0123456789abcdef";
-      shown += {'\\', 'x', hex[c >> 4], hex[c & 15]};
-    }
-  }
-  return shown;
-}
-
 }  // namespace app

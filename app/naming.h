@@ -25,8 +25,4 @@ std::string derive_names(RunState& st, FileNames& names);
 // data file when out_dir is empty.
 FileNames names_for_file(const std::string& path, const std::string& out_dir);
 
-// A file name as reports show it: each control byte (below 0x20, and 0x7f)
-// as \xNN, so that a name holding a line end cannot break a report's line.
-std::string shown_name(const std::string& name);
-
 }  // namespace app

@@ -57,8 +57,7 @@ std::string quoted_token(const textio::Reader& r) {
     if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\') {
       q += ch;
     } else {
-      static const char hex[] = "0123456789abcdef";
-      q += {'\\', 'x', hex[c >> 4], hex[c & 15]};
+      append_escaped(q, c);
     }
   }
   if (r.fault_text_length() > r.fault_text().size()) q += "...";
@@ -110,8 +109,9 @@ int refuse_open(Console& con, int err, const char* what, const std::string& path
   return kExitOpenFailed;
 }
 
-// Opens the data file. Its outputs are opened after it (open_outputs), so
-// that a missing data file touches none. Returns kExitOk or kExitOpenFailed.
+// Opens the data file, and keeps the run's names for its reports. Its
+// outputs are opened after it (open_outputs), so that a missing data file
+// touches none. Returns kExitOk or kExitOpenFailed.
 int open_data(const FileNames& names, Console& con, textio::FileSystem& fs, OpenFiles& files) {
   int err = 0;
   files.names = names;
