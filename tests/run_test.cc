@@ -246,8 +246,9 @@ TEST(Run, FullDiskIsReportedAndFails) {
   fs.full = "x.jul";
   const Result r = run(fs, "x\n0\n");
   EXPECT_EQ(r.status, app::kExitWriteFailed);
-  EXPECT_EQ(r.err,
-            "vantrel: the listing file 'x.jul' could not be written in full: No space left on device\n");
+  EXPECT_EQ(
+      r.err,
+      "vantrel: the listing file 'x.jul' could not be written in full: No space left on device\n");
 }
 
 }  // namespace
