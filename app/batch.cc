@@ -77,12 +77,6 @@ void report(textio::Sink& err, const std::string& message) {
   (void)err.write(line.data(), line.size());
 }
 
-std::string quoted(const std::string& s) {
-  std::string q(1, '\'');
-  q += shown_name(s);
-  return q += '\'';
-}
-
 // Names every run's files and checks the batch as a whole before any run
 // starts: no two runs may write one output, and no output may overwrite a
 // data file of the batch. Returns why the batch is refused, or nothing.
@@ -90,10 +84,10 @@ std::string plan(const Options& opts, std::vector<Job>& jobs) {
   struct stat st {};
   if (!opts.output_dir.empty()) {
     if (::stat(opts.output_dir.c_str(), &st) != 0)
-      return "output folder " + quoted(opts.output_dir) + ": " +
+      return "output folder " + quoted_name(opts.output_dir) + ": " +
              std::generic_category().message(errno);
     if (!S_ISDIR(st.st_mode))
-      return "output folder " + quoted(opts.output_dir) + " is not a folder";
+      return "output folder " + quoted_name(opts.output_dir) + " is not a folder";
   }
   std::map<std::pair<dev_t, ino_t>, std::size_t> data;  // the data files that exist
   std::map<std::string, std::size_t> data_places;       // every data file, by its place
@@ -120,7 +114,7 @@ std::string plan(const Options& opts, std::vector<Job>& jobs) {
     const std::string places[2] = {place_of(n.listing), place_of(n.trace)};
     const auto [first, fresh] = listings.emplace(places[0], i);
     if (!fresh)
-      return quoted(opts.files[first->second]) + " and " + quoted(opts.files[i]) +
+      return quoted_name(opts.files[first->second]) + " and " + quoted_name(opts.files[i]) +
              " would both write " + shown_name(n.listing) + " and " + shown_name(n.trace);
     for (int k = 0; k < 2; ++k) {
       const std::string& out = k == 0 ? n.listing : n.trace;
@@ -133,8 +127,8 @@ std::string plan(const Options& opts, std::vector<Job>& jobs) {
           in = at_inode->second;
       }
       if (in != opts.files.size())
-        return "the output " + shown_name(out) + " of " + quoted(opts.files[i]) +
-               " would overwrite the data file " + quoted(opts.files[in]);
+        return "the output " + shown_name(out) + " of " + quoted_name(opts.files[i]) +
+               " would overwrite the data file " + quoted_name(opts.files[in]);
     }
   }
   return {};

@@ -31,4 +31,10 @@ std::string shown_name(const std::string& name) {
   return shown;
 }
 
+std::string quoted_name(const std::string& name) {
+  std::string q(1, '\'');
+  q += shown_name(name);
+  return q += '\'';
+}
+
 }  // namespace app

@@ -40,4 +40,7 @@ void append_escaped(std::string& text, unsigned char c);
 // escaped, so that a name holding a line end cannot break a report's line.
 std::string shown_name(const std::string& name);
 
+// The name shown as above, in apostrophes, as a report quotes a file.
+std::string quoted_name(const std::string& name);
+
 }  // namespace app

@@ -104,8 +104,8 @@ struct OpenFiles {
 
 // Reports a file that could not be opened; returns kExitOpenFailed.
 int refuse_open(Console& con, int err, const char* what, const std::string& path) {
-  con.report(std::string("cannot open ") + what + " '" + shown_name(path) +
-             "': " + std::generic_category().message(err));
+  con.report(std::string("cannot open ") + what + " " + quoted_name(path) + ": " +
+             std::generic_category().message(err));
   return kExitOpenFailed;
 }
 
@@ -191,8 +191,8 @@ void note_doubts(const RunState& st, const textio::Reader& data, Console& con,
 bool close_output(textio::Output& out, Console& con, const char* what, const std::string& path) {
   int e = out.close();
   if (e == 0) return true;
-  con.report(std::string("the ") + what + " '" + shown_name(path) +
-             "' could not be written in full: " + std::generic_category().message(e));
+  con.report(std::string("the ") + what + " " + quoted_name(path) +
+             " could not be written in full: " + std::generic_category().message(e));
   return false;
 }
 
