@@ -1,17 +1,22 @@
 #include "app/command_line.h"
 
 #include <getopt.h>
+#include <unistd.h>
 
 #include <charconv>
 #include <limits>
 #include <string>
+#include <system_error>
 
+#include "app/batch.h"
+#include "app/diagnostics.h"
+#include "app/run_state.h"
 #include "records/observation.h"
 
 namespace app {
 
 const std::string_view kUsage =
-    R"(Usage: vantrel -n N [-o DIR] [-j N] FILE...
+    R"(Usage: vantrel [OPTION]... FILE...
        vantrel            (no arguments: asks for the data file and the count)
 
 Lists each data file FILE, a record a line (month day year hour minute, then
@@ -20,34 +25,62 @@ and traces where its year has data in STEM.gap. STEM is FILE's base name up
 to its first ".": data/st90.all.tmp gives data/st90.jul and data/st90.gap.
 
   -n, --values=N       each record holds N values after its five date and
-                       time parts, 0 to 12 (required); auto counts them on
+                       time parts, 0 to 12; auto (the default) counts them on
                        each file's first record line
+  -H, --skip-lines=N   pass over N lines (a logger's header) at the start of
+                       each file
   -o, --output-dir=DIR write the outputs into DIR, which must exist, rather
                        than beside each FILE
+  -k, --keep-folders   with -o, write each file's outputs under DIR at the
+                       folder FILE is given in (made as needed), so that
+                       files of one name in two folders do not clash
+  -s, --summary=FILE   write a tab-separated table of every FILE, listed or
+                       failed, to FILE (- for standard output)
+  -S, --strict         fail a file that gets a note, with status 7
   -j, --jobs=N         run up to N files at once (default: one per processor)
   -h, --help           print this help and exit
   -V, --version        print the version and exit
 
-Each file is a run of its own: one that fails is reported on standard error,
-each line starting "vantrel: FILE:", and the others run on. Nothing is written
-on standard output; at a terminal a status line shows the progress.
+Each file is a run of its own: the others run on when one fails. Every line on
+standard error starts "vantrel: FILE:LINE: error: " for a failure or
+"... note: " for a note (a likely mistake that changes nothing). Outputs are
+written under a temporary name and put in place when the file's run ends; on
+SIGINT, SIGTERM or SIGHUP the files not finished keep their earlier outputs.
+Nothing goes to standard output but the summary; at a terminal a status line
+shows the progress.
 
 Exit status: 0 when every file was read to its end; otherwise the highest
-status of a file that failed: 1 a record could not be read, 2 dates out of
-order, 4 a file could not be opened, 5 an output could not be written in full.
-3: the command line was refused, and no file was touched, or --values auto
-found no count on a file's first record line (which must hold a whole record).
+status of a file: 1 a record could not be read, 2 dates out of order, 4 a file
+could not be opened, 5 an output could not be written in full, 6 the values
+could not be counted on a file's first record line, 7 a note under --strict;
+3 only when the command line was refused and nothing was done; 128 + N when
+stopped by signal N.
 )";
 
 namespace {
 
-const option kLong[] = {
-    {"values", required_argument, nullptr, 'n'}, {"output-dir", required_argument, nullptr, 'o'},
-    {"jobs", required_argument, nullptr, 'j'},   {"help", no_argument, nullptr, 'h'},
-    {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0}};
+const option kLong[] = {{"values", required_argument, nullptr, 'n'},
+                        {"skip-lines", required_argument, nullptr, 'H'},
+                        {"output-dir", required_argument, nullptr, 'o'},
+                        {"keep-folders", no_argument, nullptr, 'k'},
+                        {"summary", required_argument, nullptr, 's'},
+                        {"strict", no_argument, nullptr, 'S'},
+                        {"jobs", required_argument, nullptr, 'j'},
+                        {"help", no_argument, nullptr, 'h'},
+                        {"version", no_argument, nullptr, 'V'},
+                        {nullptr, 0, nullptr, 0}};
 
-// A plain whole number (digits only) from lo to hi, into v.
-bool plain_number(const char* text, unsigned lo, unsigned hi, unsigned& v) {
+// The option of short name c, as reports name it: "-n (--values)".
+std::string option_name(int c) {
+  std::string name{'-', static_cast<char>(c)};
+  for (const option& o : kLong)
+    if (o.val == c) name.append(" (--").append(o.name).append(")");
+  return name;
+}
+
+// A whole number of digits only, from lo to hi, into v.
+template <typename T>
+bool whole_number(const char* text, T lo, T hi, T& v) {
   const std::string_view s(text);
   const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
   return !s.empty() && ec == std::errc{} && end == s.data() + s.size() && v >= lo && v <= hi;
@@ -65,6 +98,12 @@ std::string unknown_long(const std::string& arg) {
   return "unknown option '" + arg + "'";
 }
 
+// Reports message on err as a refusal of the command line.
+void refuse(textio::Sink& err, const std::string& message) {
+  const std::string line = report_line(Severity::error, {}, message);
+  (void)err.write(line.data(), line.size());
+}
+
 }  // namespace
 
 std::string parse_command_line(int argc, char* argv[], Options& opts) {
@@ -77,30 +116,42 @@ std::string parse_command_line(int argc, char* argv[], Options& opts) {
     // 1: options may come before or after the files whatever the
     // environment says (POSIXLY_CORRECT would otherwise stop at the first
     // file).
-    const int c = getopt_long(argc, argv, "-:n:o:j:hV", kLong, nullptr);
+    const int c = getopt_long(argc, argv, "-:n:H:o:ks:Sj:hV", kLong, nullptr);
     if (c == -1) break;
-    unsigned v = 0;
     switch (c) {
       case 1:
         opts.files.emplace_back(optarg);
         break;
       case 'n':
-        opts.count_values = std::string_view(optarg) == "auto";
-        if (opts.count_values) break;
-        if (!plain_number(optarg, 0, records::kMaxValues, v))
+        opts.nval = -1;
+        if (std::string_view(optarg) == "auto") break;
+        if (!whole_number<std::int32_t>(optarg, 0, records::kMaxValues, opts.nval))
           return "-n (--values) takes a whole number from 0 to 12 or auto, not '" +
                  std::string(optarg) + "'";
-        opts.nval = static_cast<std::int32_t>(v);
+        break;
+      case 'H':
+        if (!whole_number<std::uint64_t>(optarg, 0, std::numeric_limits<std::uint64_t>::max(),
+                                         opts.skip_lines))
+          return "-H (--skip-lines) takes a whole number, not '" + std::string(optarg) + "'";
         break;
       case 'j':
-        if (!plain_number(optarg, 1, std::numeric_limits<unsigned>::max(), v))
+        if (!whole_number<unsigned>(optarg, 1, std::numeric_limits<unsigned>::max(), opts.jobs))
           return "-j (--jobs) takes a whole number of at least 1, not '" + std::string(optarg) +
                  "'";
-        opts.jobs = v;
         break;
       case 'o':
         if (*optarg == '\0') return "-o (--output-dir) names no folder";
         opts.output_dir = optarg;
+        break;
+      case 's':
+        if (*optarg == '\0') return "-s (--summary) names no file";
+        opts.summary = optarg;
+        break;
+      case 'k':
+        opts.keep_folders = true;
+        break;
+      case 'S':
+        opts.strict = true;
         break;
       case 'h':
         opts.help = true;
@@ -109,24 +160,41 @@ std::string parse_command_line(int argc, char* argv[], Options& opts) {
         opts.version = true;
         break;
       case ':':
-        return std::string(optopt == 'n'   ? "-n (--values)"
-                           : optopt == 'o' ? "-o (--output-dir)"
-                                           : "-j (--jobs)") +
-               " needs a value";
+        return option_name(optopt) + " needs a value";
       default:
         // optopt is 0 for an unknown long option, and one of ours for a long
         // option given a value that it does not take (--help=x).
         if (optopt == 0) return unknown_long(argv[optind - 1]);
-        if (optopt == 'h' || optopt == 'V') return "--help and --version take no value";
+        if (optopt == 'h' || optopt == 'V' || optopt == 'k' || optopt == 'S')
+          return option_name(optopt) + " takes no value";
         return "unknown option '-" + std::string(1, static_cast<char>(optopt)) + "'";
     }
   }
   if (opts.help || opts.version) return {};
+  // The files after "--", which getopt leaves where they stand.
   for (int i = optind; i < argc; ++i) opts.files.emplace_back(argv[i]);
-  if (opts.nval < 0 && !opts.count_values)
-    return "the number of values per record is needed: -n N (--values=N)";
   if (opts.files.empty()) return "no data file was named";
+  if (opts.keep_folders && opts.output_dir.empty())
+    return "-k (--keep-folders) keeps the data files' folders under an output folder: give -o DIR";
   return {};
+}
+
+int run_command_line(int argc, char* argv[], textio::Sink& out, textio::Sink& err) {
+  Options opts;
+  const std::string refused = parse_command_line(argc, argv, opts);
+  if (!refused.empty()) {
+    refuse(err, refused + " (vantrel --help tells more)");
+    return kExitDialogue;
+  }
+  if (opts.help || opts.version) {
+    const std::string text =
+        opts.help ? std::string(kUsage) : "vantrel " + std::string(kVersion) + "\n";
+    const int e = out.write(text.data(), text.size());
+    if (e == 0) return kExitOk;
+    refuse(err, "standard output could not be written: " + std::generic_category().message(e));
+    return kExitWriteFailed;
+  }
+  return run_batch(opts, out, err, ::isatty(2) == 1);
 }
 
 }  // namespace app

@@ -1,4 +1,5 @@
-// The command line: the options and data files of a batch.
+// The command line: its options and data files, the usage, and the tool
+// started with arguments.
 #pragma once
 
 #include <cstdint>
@@ -6,16 +7,21 @@
 #include <string_view>
 #include <vector>
 
+#include "textio/stream.h"
+
 namespace app {
 
 // What the command line asks for.
 struct Options {
   bool help = false;               // print the usage and stop
   bool version = false;            // print the version and stop
-  std::int32_t nval = -1;          // values per record, 0 to 12; -1 until given
-  bool count_values = false;       // --values auto: each file's count from its first record
+  std::int32_t nval = -1;          // values per record, 0 to 12; -1 to count them on each file
   unsigned jobs = 0;               // files run at once; 0 for one per processor
   std::string output_dir;          // where the outputs go; empty for beside each file
+  bool keep_folders = false;       // the outputs under output_dir at their data file's folder
+  std::string summary;             // where the summary table goes ("-": standard output); empty for none
+  bool strict = false;             // notes fail their file
+  std::uint64_t skip_lines = 0;    // lines passed over at the start of each file
   std::vector<std::string> files;  // the data files, as given
 };
 
@@ -25,5 +31,10 @@ std::string parse_command_line(int argc, char* argv[], Options& opts);
 
 // The usage that --help prints.
 extern const std::string_view kUsage;
+
+// The tool started with arguments: prints the usage or the version on out,
+// or runs the batch, its summary on out where asked; reports go to err.
+// Returns the exit status.
+int run_command_line(int argc, char* argv[], textio::Sink& out, textio::Sink& err);
 
 }  // namespace app

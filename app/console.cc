@@ -4,37 +4,35 @@
 
 namespace app {
 
-void Console::report(std::string_view message) {
-  lines.flush();
-  std::string line = "vantrel: " + label_;
-  line += message;
-  line += '\n';
+void Console::write(const std::string& line) {
+  lines.flush();  // after what standard output holds so far
   // Nothing more can be done if standard error itself fails.
   (void)err_.write(line.data(), line.size());
 }
 
-void append_escaped(std::string& text, unsigned char c) {
-  static const char hex[] = "0123456789abcdef";
-  text += {'\\', 'x', hex[c >> 4], hex[c & 15]};
-}
-
-std::string shown_name(const std::string& name) {
-  std::string shown;
-  for (const char ch : name) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c >= 0x20 && c != 0x7f) {
-      shown += ch;
-    } else {
-      append_escaped(shown, c);
-    }
+void Console::error(std::string_view message, std::uint64_t line) {
+  if (first_error_.empty()) {
+    if (line != 0) first_error_.append("line ").append(std::to_string(line)).append(": ");
+    first_error_.append(message);
   }
-  return shown;
+  write(report_line(Severity::error, {file_, line}, message));
 }
 
-std::string quoted_name(const std::string& name) {
-  std::string q(1, '\'');
-  q += shown_name(name);
-  return q += '\'';
+void Console::note(unsigned kind, std::string_view message, std::uint64_t line) {
+  notes_ |= kind;
+  if (notes_fail_) {
+    error(message, line);
+  } else {
+    write(report_line(Severity::note, {file_, line}, message));
+  }
+}
+
+void Console::tell(std::string_view message, std::uint64_t line) {
+  std::string text = "vantrel: " + file_;
+  if (line != 0) text.append(":").append(std::to_string(line));
+  text += ": ";
+  text += message;
+  write(text + '\n');
 }
 
 }  // namespace app

@@ -1,7 +1,7 @@
 #include "app/dialogue.h"
 
-#include <cstring>
 #include <string>
+#include <system_error>
 
 #include "records/observation.h"
 #include "textio/freeform_writer.h"
@@ -23,7 +23,8 @@ bool read_reply(Console& con, const textio::Item& item, const char* what) {
   if (o == textio::Outcome::end) {
     msg = std::string("standard input ended before ") + what + " was given";
   } else if (con.replies.fault() == textio::Fault::io) {
-    msg = std::string("standard input could not be read: ") + std::strerror(con.replies.io_error());
+    msg = "standard input could not be read: " +
+          std::generic_category().message(con.replies.io_error());
   } else if (con.replies.fault() == textio::Fault::out_of_range) {
     msg = std::string(what) + " is beyond the 32-bit range";
   } else if (con.replies.fault() == textio::Fault::bad_repeat) {
@@ -33,7 +34,7 @@ bool read_reply(Console& con, const textio::Item& item, const char* what) {
   } else {
     msg = std::string(what) + " is not a whole number";
   }
-  con.report(msg);
+  con.error(msg);
   return false;
 }
 
@@ -53,11 +54,11 @@ int start_dialogue(RunState& st, Console& con, FileNames& names) {
 
   std::string refused = derive_names(st, names);
   if (!refused.empty()) {
-    con.report(refused);
+    con.error(refused);
     return kExitDialogue;
   }
   if (st.nval > records::kMaxValues) {
-    con.report(std::to_string(st.nval) + " values per record is more than the " +
+    con.error(std::to_string(st.nval) + " values per record is more than the " +
                std::to_string(records::kMaxValues) + " that a record can hold");
     return kExitDialogue;
   }

@@ -4,10 +4,11 @@
 // with arguments it runs the data files they name.
 #include <csignal>
 
-#include "app/batch.h"
+#include "app/command_line.h"
 #include "app/console.h"
 #include "app/run.h"
 #include "app/run_state.h"
+#include "app/stop.h"
 #include "textio/files.h"
 #include "textio/stream.h"
 
@@ -16,6 +17,7 @@ int main(int argc, char* argv[]) {
   // the listing: writes there fail quietly and the files are still completed.
   std::signal(SIGPIPE, SIG_IGN);
   if (!textio::hold_standard_streams()) return app::kExitOpenFailed;
+  app::catch_stop_signals();
   textio::FdSink out(1, false);
   textio::FdSink err(2, false);
   if (argc > 1) return app::run_command_line(argc, argv, out, err);

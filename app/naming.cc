@@ -46,11 +46,31 @@ std::string derive_names(RunState& st, FileNames& names) {
   return {};
 }
 
-FileNames names_for_file(const std::string& path, const std::string& out_dir) {
+bool kept_folder(const std::string& path, std::string& folder) {
+  folder.clear();
+  const std::size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return true;
+  for (std::size_t at = 0; at <= slash;) {
+    const std::size_t end = path.find('/', at);
+    const std::string_view part = std::string_view(path).substr(at, end - at);
+    at = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") return false;
+    folder.append(part).push_back('/');
+  }
+  if (!folder.empty()) folder.pop_back();
+  return true;
+}
+
+FileNames names_for_file(const std::string& path, const std::string& out_dir,
+                         bool keep_folders) {
   const std::size_t slash = path.rfind('/');
   const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
   std::string dir = out_dir.empty() ? path.substr(0, base) : out_dir;
   if (!dir.empty() && dir.back() != '/') dir += '/';
+  std::string kept;
+  if (keep_folders && !out_dir.empty() && kept_folder(path, kept) && !kept.empty())
+    dir += kept + '/';
   const std::string stem = dir + path.substr(base, path.find('.', base) - base);
   return {path, stem + ".jul", stem + ".gap"};
 }

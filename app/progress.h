@@ -13,6 +13,7 @@ namespace app {
 struct Tally {
   std::size_t done = 0;       // files finished
   std::size_t failed = 0;     // of which failed
+  std::size_t noted = 0;      // of which had notes
   std::uint64_t records = 0;  // records listed
   std::uint64_t bytes = 0;    // bytes of the finished data files
 };

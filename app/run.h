@@ -4,9 +4,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "app/console.h"
 #include "app/naming.h"
+#include "records/coverage.h"
 #include "textio/files.h"
 
 namespace app {
@@ -14,21 +17,39 @@ namespace app {
 // Runs the tool once through the dialogue; returns its exit status (see ExitStatus).
 int run(Console& con, textio::FileSystem& fs);
 
-// What a run on one data file came to.
-struct FileRun {
-  int status;             // exit status of the run
-  std::uint64_t records;  // records listed
-};
-
 // The count of values a record that run_file takes from the data file's
 // first record line.
 constexpr std::int32_t kCountValues = -1;
 
-// Runs the data file of names with nval (0 to 12, or kCountValues) values a
-// record, as the dialogue does once it has its replies, but with no reading
-// line; a count taken from the file is named on the console when tell_count
-// is set. Reports leave the data file's name to the console's label.
-FileRun run_file(const FileNames& names, std::int32_t nval, Console& con, textio::FileSystem& fs,
-                 bool tell_count = false);
+// What a run on one data file came to.
+struct FileRun {
+  int status = 0;                // exit status of the run
+  std::uint64_t records = 0;     // records listed
+  std::int32_t nval = 0;         // values a record, as given or counted
+  bool counted = false;          // nval was counted on the file's first record line
+  unsigned notes = 0;            // the kinds of notes reported (Note)
+  std::string message;           // the first failure's, with its line
+  bool covered = false;          // coverage holds the station-year's (with summarise)
+  records::Coverage coverage;    // with summarise: the first and last records and, where
+                                 // the outputs give them, the coverage numbers
+  records::CoverageFault coverage_fault = records::CoverageFault::empty;
+};
+
+// How run_file runs a data file.
+struct RunSettings {
+  std::int32_t nval = kCountValues;  // values a record, 0 to 12, or kCountValues
+  std::uint64_t skip_lines = 0;      // lines passed over before the first record
+  bool tell_count = false;           // name a count taken from the file on the console
+  bool strict = false;               // notes fail the file
+  bool make_folders = false;         // make the outputs' folder where it is missing
+  bool summarise = false;            // build the coverage of the outputs
+  // Called once the outputs are in place, under finish_lock(), with the run's end.
+  std::function<void(const FileRun&)> finished;
+};
+
+// Runs the data file of names, as the dialogue does once it has its
+// replies, but with no reading line.
+FileRun run_file(const FileNames& names, const RunSettings& settings, Console& con,
+                 textio::FileSystem& fs);
 
 }  // namespace app

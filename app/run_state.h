@@ -34,9 +34,11 @@ enum ExitStatus : int {
   kExitOk = 0,           // the data file was read to its end
   kExitReadError = 1,    // a record could not be read or placed in the year
   kExitOutOfOrder = 2,   // a record came before the one above it
-  kExitDialogue = 3,     // a reply was missing, unreadable or refused
+  kExitDialogue = 3,     // a reply was missing, unreadable or refused; the command line was refused
   kExitOpenFailed = 4,   // a file could not be opened or created
   kExitWriteFailed = 5,  // the listing or the trace could not be written in full
+  kExitNoCount = 6,      // the values of a data file could not be counted on its first record line
+  kExitNoted = 7,        // a note, with notes taken as failures (--strict)
 };
 
 }  // namespace app

@@ -77,6 +77,7 @@ class MemoryFiles : public textio::FileSystem {
     files[path].clear();
     return std::make_unique<Into>(files[path], path == full);
   }
+  int make_folders(const std::string&) override { return 0; }
 
  private:
   struct Into : textio::Sink {

@@ -4,9 +4,81 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace textio {
+
+namespace {
+
+// The outputs written under a temporary name and not yet committed, so that
+// a stop on a signal can remove them. Its lock is held while such a file is
+// created, renamed or removed, so that none is made or moved behind a stop.
+struct Pending {
+  std::mutex lock;
+  std::vector<std::pair<const Sink*, std::string>> files;  // each sink and its temporary name
+  bool closed = false;  // stopped: no output may be opened or committed any more
+  const Sink* survivor = nullptr;  // but this one, which may still be committed
+};
+
+Pending& pending() {
+  static Pending p;
+  return p;
+}
+
+// A file written under a temporary name until committed.
+class PendingFile : public FdSink {
+ public:
+  PendingFile(int fd, std::string temp, std::string path)
+      : FdSink(fd, true), temp_(std::move(temp)), path_(std::move(path)) {}
+  PendingFile(const PendingFile&) = delete;
+  PendingFile& operator=(const PendingFile&) = delete;
+  ~PendingFile() override {
+    if (committed_) return;
+    const std::lock_guard g(pending().lock);
+    if (forget()) ::unlink(temp_.c_str());
+  }
+  int commit() override {
+    const std::lock_guard g(pending().lock);
+    if (pending().closed && pending().survivor != this) return EINTR;
+    if (::rename(temp_.c_str(), path_.c_str()) != 0) return errno;
+    committed_ = true;
+    forget();
+    return 0;
+  }
+
+ private:
+  // Takes this file off the pending list; false when a stop removed it.
+  bool forget() {
+    auto& files = pending().files;
+    const auto it = std::find_if(files.begin(), files.end(),
+                                 [this](const auto& f) { return f.first == this; });
+    if (it == files.end()) return false;
+    files.erase(it);
+    return true;
+  }
+
+  std::string temp_;
+  std::string path_;
+  bool committed_ = false;
+};
+
+// Opens path in place, created or emptied, as a file that is not replaced.
+std::unique_ptr<Sink> open_in_place(const std::string& path, int& err) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    err = errno;
+    return nullptr;
+  }
+  return std::make_unique<FdSink>(fd, true);
+}
+
+}  // namespace
 
 std::unique_ptr<Source> DiskFileSystem::open_read(const std::string& path, int& err) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -25,13 +97,65 @@ std::unique_ptr<Source> DiskFileSystem::open_read(const std::string& path, int& 
 }
 
 std::unique_ptr<Sink> DiskFileSystem::open_write(const std::string& path, int& err) {
-  // Truncating on open means a file never keeps lines of an earlier run.
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  struct stat st {};
+  const bool exists = ::lstat(path.c_str(), &st) == 0;
+  if (exists && S_ISDIR(st.st_mode)) {
+    err = EISDIR;
+    return nullptr;
+  }
+  // A link, a device or a pipe is written through, as the user set it up
+  // (a renamed file would take the link's place).
+  if (exists && !S_ISREG(st.st_mode)) return open_in_place(path, err);
+
+  const std::size_t slash = path.rfind('/');
+  const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
+  Pending& p = pending();
+  const std::lock_guard g(p.lock);
+  if (p.closed) {
+    err = EINTR;
+    return nullptr;
+  }
+  static unsigned serial = 0;
+  int fd = -1;
+  std::string temp;
+  do {
+    // The name's start tells what it is; the file's own name is cut where
+    // the whole would be longer than a name may be.
+    std::string head = ".vantrel-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".";
+    temp = path.substr(0, base) + head +
+           path.substr(base, static_cast<std::size_t>(NAME_MAX) - head.size());
+    fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  } while (fd < 0 && errno == EEXIST);
   if (fd < 0) {
+    // A folder that takes no new file may still let its files be rewritten.
+    if (exists) return open_in_place(path, err);
     err = errno;
     return nullptr;
   }
-  return std::make_unique<FdSink>(fd, true);
+  // The file keeps the permissions it had.
+  if (exists) (void)::fchmod(fd, st.st_mode & 07777);
+  auto sink = std::make_unique<PendingFile>(fd, temp, path);
+  p.files.emplace_back(sink.get(), std::move(temp));
+  return sink;
+}
+
+int DiskFileSystem::make_folders(const std::string& path) {
+  // Each folder from the top down; one that is there already is fine.
+  for (std::size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {
+    const std::string folder = path.substr(0, at);
+    if (!folder.empty() && ::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST) return errno;
+    if (at == std::string::npos) return 0;
+  }
+}
+
+void abandon_outputs(const Sink* keep) {
+  Pending& p = pending();
+  const std::lock_guard g(p.lock);
+  p.closed = true;
+  p.survivor = keep;
+  for (const auto& [sink, temp] : p.files)
+    if (sink != keep) ::unlink(temp.c_str());
+  std::erase_if(p.files, [keep](const auto& f) { return f.first != keep; });
 }
 
 bool hold_standard_streams() {

@@ -15,16 +15,31 @@ class FileSystem {
   virtual ~FileSystem() = default;
   // Opens an existing file for reading; on failure returns null and sets err to an errno value.
   virtual std::unique_ptr<Source> open_read(const std::string& path, int& err) = 0;
-  // Creates or truncates a file for writing; on failure returns null and sets err.
+  // Opens a file to be written at path, which replaces what stands there
+  // once the sink is committed; on failure returns null and sets err.
   virtual std::unique_ptr<Sink> open_write(const std::string& path, int& err) = 0;
+  // Makes the folder path, and those above it, where they are missing;
+  // returns 0 or an errno value.
+  virtual int make_folders(const std::string& path) = 0;
 };
 
-// The real file system of the process.
+// The real file system of the process. A file opened for writing is
+// written under a temporary name in its folder, ".vantrel-PID-N.NAME", and
+// renamed into place when committed, so that a run killed outright leaves
+// the earlier file whole; one dropped uncommitted is removed. Where that
+// cannot be (the path is a link, a device or a pipe, or the folder takes no
+// new file but the file exists), the file is written in place.
 class DiskFileSystem : public FileSystem {
  public:
   std::unique_ptr<Source> open_read(const std::string& path, int& err) override;
   std::unique_ptr<Sink> open_write(const std::string& path, int& err) override;
+  int make_folders(const std::string& path) override;
 };
+
+// For a process stopped by a signal: removes the file of every output of
+// DiskFileSystem not yet committed but keep's, and lets no other output be
+// opened or committed from then on.
+void abandon_outputs(const Sink* keep = nullptr);
 
 // Opens /dev/null on any of standard input, output and error that the
 // process was started without, so that no file the run opens takes their

@@ -56,7 +56,7 @@ std::size_t count_numbers(std::string_view line) {
   return numbers;
 }
 
-FirstLine read_first_line(Source& src) {
+FirstLine read_first_line(Source& src, std::uint64_t skip) {
   FirstLine first;
   std::size_t start = 0;  // where the line being looked at starts
   std::uint64_t line = 1;
@@ -76,7 +76,7 @@ FirstLine read_first_line(Source& src) {
       }
       std::string_view text(first.head.data() + start, nl - start);
       if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-      if (text.find_first_not_of(" \t") == std::string_view::npos) continue;
+      if (line <= skip || text.find_first_not_of(" \t") == std::string_view::npos) continue;
       first.line = line;
       first.numbers = count_numbers(text);
       return first;

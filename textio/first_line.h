@@ -22,8 +22,9 @@ struct FirstLine {
 // The most bytes read ahead to find the line.
 inline constexpr std::size_t kMaxHead = std::size_t{64} * 1024;
 
-// Reads src up to the end of its first line that is not blank.
-FirstLine read_first_line(Source& src);
+// Reads src up to the end of its first line that is not blank, after the
+// first skip lines, whatever those hold.
+FirstLine read_first_line(Source& src, std::uint64_t skip = 0);
 
 // The plain decimal numbers on line (an optional sign, digits with an
 // optional point, an optional exponent), parted by blanks or one comma each,

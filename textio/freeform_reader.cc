@@ -51,9 +51,19 @@ void Reader::skip_line() {
   }
 }
 
+bool Reader::skip_lines(std::uint64_t n) {
+  for (; n > 0; --n) {
+    if (cur() < 0) return false;
+    skip_line();
+  }
+  return true;
+}
+
 Outcome Reader::read(std::span<const Item> items) {
   general_.start();
   first_line_items_ = 0;
+  empty_values_ = 0;
+  cut_short_ = false;
   record_line_ = line_;  // the line scan and the quick token never cross a line end
   // The block is read first, so that a reader's first record, and the first
   // after each refill, can go through the line scan too. The rest is a
@@ -99,13 +109,17 @@ Outcome Reader::read_tokens(std::span<const Item> items) {
       first_line_items_ = idx;
     }
     if (c < 0) {
+      cut_short_ = idx > 0;  // an empty value counts: it was the record's
       if (in_.io_error() == 0) return Outcome::end;
       general_.fail(Fault::io, idx);
       return Outcome::error;
     }
     if (c == ',') {
       in_.skip(1);
-      if (after_comma && ++idx == n) break;  // an empty value
+      if (after_comma) {  // an empty value
+        ++empty_values_;
+        if (++idx == n) break;
+      }
       after_comma = true;
       continue;
     }
@@ -125,7 +139,10 @@ Outcome Reader::read_tokens(std::span<const Item> items) {
     }
     const GeneralPath::Scan s = items[idx].kind == Item::Kind::text ? general_.text(items, idx)
                                                                     : general_.number(items, idx);
-    if (s == GeneralPath::Scan::end) return Outcome::end;
+    if (s == GeneralPath::Scan::end) {
+      cut_short_ = true;  // within a quoted text or after a repeat count
+      return Outcome::end;
+    }
     if (s == GeneralPath::Scan::error) return Outcome::error;
     if (idx >= n) break;
   }

@@ -43,6 +43,9 @@ class Reader {
 
   // Reads one list; items filled before an end or error keep their new values.
   Outcome read(std::span<const Item> items);
+  // Passes over the next n lines whole, whatever they hold (a logger's
+  // header), counting them; false when the source ends or fails first.
+  bool skip_lines(std::uint64_t n);
 
   // Why the last read ended in error.
   Fault fault() const { return general_.fault(); }
@@ -57,6 +60,12 @@ class Reader {
   // How many items the last read filled on its first line when it ran over
   // onto the next, or 0 when it did not.
   std::size_t first_line_items() const { return first_line_items_; }
+  // How many items the last read left unchanged for an empty value (",,",
+  // or r* alone), which keeps what the item held before.
+  std::size_t empty_values() const { return empty_values_; }
+  // True when the last read met the end of the source after its first
+  // value or separator: a record cut short, not a source that had ended.
+  bool cut_short() const { return cut_short_; }
   // The first GeneralPath::kShownToken bytes of the token the last read failed on (none
   // for a failure of the source).
   std::string_view fault_text() const { return general_.fault_text(); }
@@ -74,7 +83,9 @@ class Reader {
   std::uint64_t line_ = 1;
   std::uint64_t record_line_ = 1;
   std::size_t first_line_items_ = 0;
-  GeneralPath general_{in_, line_};
+  std::size_t empty_values_ = 0;
+  bool cut_short_ = false;
+  GeneralPath general_{in_, line_, empty_values_};
 };
 
 }  // namespace textio

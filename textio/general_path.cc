@@ -84,6 +84,17 @@ GeneralPath::Scan GeneralPath::scan_number(Decimal& num, bool repeat_allowed, bo
   return at_separator(true) ? Scan::ok : Scan::error;
 }
 
+// Moves idx past the copies empty values of r* alone, as far as the items
+// go, each leaving its item unchanged.
+GeneralPath::Scan GeneralPath::empty_values(std::span<const Item> items, std::size_t& idx,
+                                            std::uint64_t copies) {
+  const std::size_t stop =
+      static_cast<std::size_t>(std::min<std::uint64_t>(items.size(), idx + copies));
+  empties_ += stop - idx;
+  idx = stop;
+  return Scan::ok;
+}
+
 GeneralPath::Scan GeneralPath::number(std::span<const Item> items, std::size_t& idx) {
   Decimal num;
   bool is_repeat = false;
@@ -93,10 +104,7 @@ GeneralPath::Scan GeneralPath::number(std::span<const Item> items, std::size_t& 
   if (is_repeat) {
     copies = num.int_value();
     if (copies == 0) return fail(Fault::bad_repeat, idx);
-    if (at_separator(true)) {  // r* alone: r empty values
-      idx = static_cast<std::size_t>(std::min<std::uint64_t>(items.size(), idx + copies));
-      return Scan::ok;
-    }
+    if (at_separator(true)) return empty_values(items, idx, copies);  // r* alone
     num = Decimal{};
     if (scan_number(num, false, is_repeat) != Scan::ok) return fail(Fault::not_a_number, idx);
   }
@@ -187,10 +195,7 @@ GeneralPath::Scan GeneralPath::text(std::span<const Item> items, std::size_t& id
   } else {
     // "0*" counts no copies, here as before a number.
     if (copies == 0) return fail(Fault::bad_repeat, idx);
-    if (at_separator(true)) {  // r* alone: r empty values
-      idx = static_cast<std::size_t>(std::min<std::uint64_t>(items.size(), idx + copies));
-      return Scan::ok;
-    }
+    if (at_separator(true)) return empty_values(items, idx, copies);  // r* alone
     std::uint64_t ignored = 0;
     s = scan_text(kept, len, kMaxText, false, is_repeat, ignored);
     if (s == Scan::error && in_.io_error() != 0) return fail(Fault::io, idx);

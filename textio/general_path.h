@@ -39,8 +39,10 @@ class GeneralPath {
   // How a value's scan ended.
   enum class Scan { ok, end, error };
 
-  // Reads from in; counts the line ends inside quoted texts in line.
-  GeneralPath(Block& in, std::uint64_t& line) : in_(in), line_(line) {}
+  // Reads from in; counts the line ends inside quoted texts in line, and
+  // the items left unchanged by r* alone in empties.
+  GeneralPath(Block& in, std::uint64_t& line, std::size_t& empties)
+      : in_(in), line_(line), empties_(empties) {}
 
   // Forgets the last fault, at the start of a read.
   void start() {
@@ -70,12 +72,14 @@ class GeneralPath {
  private:
   bool at_separator(bool slash_separates);
   int take(int c);
+  Scan empty_values(std::span<const Item> items, std::size_t& idx, std::uint64_t copies);
   Scan scan_number(Decimal& num, bool repeat_allowed, bool& is_repeat);
   Scan scan_text(char* out, int& len, int max, bool repeat_allowed, bool& is_repeat,
                  std::uint64_t& repeat);
 
   Block& in_;
   std::uint64_t& line_;
+  std::size_t& empties_;
   Fault fault_ = Fault::none;
   std::size_t fault_item_ = 0;
   char token_[kShownToken] = {};

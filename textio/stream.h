@@ -25,6 +25,9 @@ class Sink {
   virtual int write(const char* p, std::size_t n) = 0;
   // Releases the sink once everything is written; returns 0 or an errno value.
   virtual int close() { return 0; }
+  // Puts what was written, once closed, in the place it was opened for,
+  // where the sink wrote elsewhere until then; returns 0 or an errno value.
+  virtual int commit() { return 0; }
 };
 
 // A source over an open file descriptor.
