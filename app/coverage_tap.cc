@@ -65,7 +65,8 @@ void CoverageTap::finish(std::uint64_t records, int lines_per_record) {
     if (records::is_record_line(last) || nl == std::string_view::npos) {
       const std::uint64_t line =
           records == 0 ? 0 : (records - 1) * static_cast<std::uint64_t>(lines_per_record) + 1;
-      builder_.finish(last, line);
+      if (started_) builder_.last_record(last, line);
+      builder_.finish();
       return;
     }
     tail = tail.substr(0, nl);

@@ -56,7 +56,13 @@ std::mutex& finish_lock() {
 void catch_stop_signals() {
   sigset_t set;
   sigemptyset(&set);
-  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&set, sig);
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    // A signal the tool was started with ignored (nohup, a shell's
+    // background job) stays ignored.
+    struct sigaction was {};
+    if (::sigaction(sig, nullptr, &was) == 0 && was.sa_handler == SIG_IGN) continue;
+    sigaddset(&set, sig);
+  }
   if (::pthread_sigmask(SIG_BLOCK, &set, nullptr) != 0) return;
   try {
     std::thread([set] {

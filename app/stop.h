@@ -11,7 +11,8 @@
 
 namespace app {
 
-// Takes SIGINT, SIGTERM and SIGHUP, from now on, on a thread of their own.
+// Takes SIGINT, SIGTERM and SIGHUP, from now on, on a thread of their own,
+// but those the tool was started with ignored.
 // Call before any other thread starts, so that every thread leaves them to it.
 void catch_stop_signals();
 

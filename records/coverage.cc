@@ -208,10 +208,14 @@ void CoverageBuilder::step(const Point& a, const Point& b) {
   }
 }
 
-bool CoverageBuilder::finish(std::string_view last, std::uint64_t no) {
+bool CoverageBuilder::last_record(std::string_view line, std::uint64_t no) {
+  if (fault_ != CoverageFault::none) return false;
+  return date_of(line, no, cov_.last);
+}
+
+bool CoverageBuilder::finish() {
   if (fault_ != CoverageFault::none) return false;
   if (!listed_) return fail(CoverageFault::empty, jul_ + ": no records: the listing is empty");
-  if (!date_of(last, no, cov_.last)) return false;
   if (trace_fault_ != CoverageFault::none) return fail(trace_fault_, trace_message_);
   const std::string at_last = gap_ + ": line " + std::to_string(lines_);
   if (lines_ == 0) return fail(CoverageFault::trace, gap_ + ": empty, not a coverage trace");

@@ -50,11 +50,12 @@ class CoverageBuilder {
   // Takes the listing's first record line, line no, before any trace line;
   // false on a fault.
   bool first_record(std::string_view line, std::uint64_t no);
+  // Takes the listing's last record line, line no; false on a fault.
+  bool last_record(std::string_view line, std::uint64_t no);
   // Takes the trace's next line, without its line end.
   void trace_line(std::string_view line);
-  // Takes the listing's last record line, line no, and ends the trace;
-  // false on a fault. The coverage is then complete.
-  bool finish(std::string_view last, std::uint64_t no);
+  // Ends the trace; false on a fault. The coverage is then complete.
+  bool finish();
 
   // The coverage so far: after first_record(), the year and the first record.
   const Coverage& coverage() const { return cov_; }

@@ -1,14 +1,15 @@
 #!/bin/sh
-# tools/coverage-report on the sample and on two leap years, against reports
+# vantrel-coverage-report on the sample and on two leap years, against reports
 # worked out by hand and with GNU date.  data/coverage holds the data files
 # and what vantrel made of them (printf 'leap92.all\n1\n' | vantrel): 1992
 # starts at midnight on 1 January, has a lone record on 29 February, a break
 # of 61 minutes and breaks on 31 December, past the trace's 365.0; 1996 has
 # half of February with data and ends at 23:16 on 30 December, just before
 # the trace would close at 1.  The table of all three (--tsv), the same
-# numbers, from paths ending in a suffix as a glob gives them, each stem
-# once; usage mistakes exit 2.  Then each
-# fault must fail, naming its file, and a stem that fails gets no row.
+# numbers, from paths ending in a suffix as a glob gives them (one in a
+# folder whose name holds a "."), each stem once; usage mistakes exit 2.
+# Then each fault must fail, naming its file, and get a row of its status
+# with its coverage left empty.
 set -eu
 tool=$1 examples=$2 data=$3
 work=$(mktemp -d)
@@ -17,7 +18,9 @@ trap 'rm -rf "$work"' EXIT
 (cd "$data" && "$tool" leap92 leap96) >"$work/leap.report"
 diff "$data/station90.report" "$work/station90.report"
 diff "$data/leap.report" "$work/leap.report"
-"$tool" --tsv "$data/leap92.jul" "$data/leap92.gap" "$data/leap96.gap" "$examples/station90" |
+mkdir "$work/d.v2" && cp "$data/leap96.jul" "$data/leap96.gap" "$work/d.v2/"
+"$tool" --tsv "$data/leap92.jul" "$data/leap92.gap" "$work/d.v2/leap96.gap" "$examples/station90" |
+    sed "s|	$data	|	DATA	|; s|	$work/d.v2	|	D.V2	|; s|	$examples	|	EXAMPLES	|" |
     diff "$data/coverage.tsv" -
 for args in '' '--bogus x' '--tsv'; do
     if "$tool" $args 2>/dev/null; then echo "usage $args accepted"; exit 1; else [ $? = 2 ]; fi
@@ -27,10 +30,18 @@ cd "$work"
 cp "$data/leap96.jul" cut.jul; head -n 5 "$data/leap96.gap" >cut.gap
 cp "$data/leap96.jul" step.jul; sed '2s/0$/1/' "$data/leap96.gap" >step.gap
 cp "$data/leap96.jul" rise.jul; { head -n 5 "$data/leap96.gap"; printf ' 365.0 0\n 365.0 1\n'; } >rise.gap
-for bad in empty.jul cut.gap step.gap missing.jul rise.gap; do
+mkdir dir.jul && cp "$data/leap96.gap" dir.gap
+while read -r bad status records why; do
+    [ "$records" != - ] || records=
     if "$tool" --tsv "${bad%.*}" "$data/leap96" >rows 2>err; then echo "$bad accepted"; exit 1; fi
-    grep "^coverage-report: $bad: " err || { cat err; exit 1; }
-    [ "$(cut -f1 rows | tr '\n' ' ')" = "stem leap96 " ] || { echo "$bad: rows $(cat rows)"; exit 1; }
-done
-# The last one's reason: a run stopped early, not a trace that is no step line.
-grep -q 'rise.gap: line 7: the trace ends on a rise' err || { cat err; exit 1; }
+    grep -q "^vantrel-coverage-report: $bad: $why" err || { cat err; exit 1; }
+    [ "$(cut -f1,8,22,23 rows | tr '\t\n' ' |')" = "stem year_pct status records|${bad%.*}  $status $records|leap96 4.12 listed 365|" ] ||
+        { echo "$bad: rows $(cat rows)"; exit 1; }
+done <<'ROWS'
+empty.jul empty 0 no records
+cut.gap cut 365 line 5: the trace ends at
+step.gap broken 365 line 2: not a step line
+missing.jul missing - not found
+dir.jul unreadable - is a folder
+rise.gap cut 365 line 7: the trace ends on a rise
+ROWS

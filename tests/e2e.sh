@@ -28,21 +28,21 @@ same b.jul "  0.000  365.000 01-01-1990 00:00"
 same b.gap "$(printf ' 0.0 1\n 0.0 1\n 0.0 0\n 365.0 0')"
 echo old > gone.jul
 run 'gone.all\n9\n'; [ $? = 4 ] || fail "missing data file: status"
-same stderr "vantrel: cannot open data file 'gone.all.tmp': No such file or directory"
+same stderr "vantrel: gone.all.tmp: error: cannot open data file 'gone.all.tmp': No such file or directory"
 same gone.jul old && [ ! -e gone.gap ] || fail "missing data file: outputs touched"
 mkdir d.tmp e.jul && cp b.c.tmp e.tmp
 run 'd\n0\n'; [ $? = 4 ] && [ ! -e d.jul ] || fail "folder as data file"
-same stderr "vantrel: cannot open data file 'd.tmp': Is a directory"
+same stderr "vantrel: d.tmp: error: cannot open data file 'd.tmp': Is a directory"
 run 'e\n0\n'; [ $? = 4 ] && [ ! -e e.gap ] || fail "folder as listing"
-same stderr "vantrel: cannot open listing file 'e.jul': Is a directory"
+same stderr "vantrel: e.tmp: error: cannot open listing file 'e.jul': Is a directory"
 
 # Standard input that cannot be read is no reply that is missing.
 $tool < / 2> stderr > /dev/null; [ $? = 3 ] || fail "standard input a folder: status"
-same stderr "vantrel: standard input could not be read: Is a directory"
+same stderr "vantrel: error: standard input could not be read: Is a directory"
 
 # A full disk fails the run, and says so.
 cp b.c.tmp f.tmp && ln -s /dev/full f.gap && run 'f\n0\n'; [ $? = 5 ] || fail "full disk: status"
-same stderr "vantrel: the trace file 'f.gap' could not be written in full: No space left on device"
+same stderr "vantrel: f.tmp: error: the trace file 'f.gap' could not be written in full: No space left on device"
 same f.jul "  0.000  365.000 01-01-1990 00:00"
 
 # A closed pipe on standard output, or no standard output and error at all:
@@ -55,51 +55,91 @@ printf '1 1 90 0 0\n1 1 90 0 x\n' > m.a.tmp && run 'm.a\n0\n' '>&- 2>&-'; [ $? =
 same m.jul "  0.000  365.000 01-01-1990 00:00" && same m.gap " 0.0 1"
 
 # The command line. The sample, byte for byte, from another folder; then a
-# table of command lines, each run in a fresh copy of one folder: its status,
-# standard error (joined by |), and the files it leaves beside the fixture's.
-# Standard output stays empty but for --help and --version.
+# table of command lines, each run in a fresh copy of one folder with its
+# summary beside it: its status, standard error (joined by |), the files it
+# leaves beside the fixture's, and its summary's rows (path, status, exit,
+# values, records, notes). Standard output stays empty but for --help and
+# --version and the summary of -s -.
 [ "$($tool --version)" = "vantrel 0.99" ] || fail "--version"
-for o in '-n, --values=N' '-o, --output-dir=DIR' '-j, --jobs=N' '-h, --help' '-V, --version'; do
+for o in '-n, --values=N' '-o, --output-dir=DIR' '-j, --jobs=N' '-h, --help' '-V, --version' \
+  '-s, --summary=FILE' '-S, --strict' '-H, --skip-lines=N' '-k, --keep-folders'; do
   $tool --help | grep -qF -- "$o" || fail "--help does not name $o"
 done
-mkdir cl cl/out && (cd cl && eval "$tool -n 9 -o out ../station90.all.tmp") || fail "sample: command line"
+mkdir cl cl/out && (cd cl && eval "$tool -o out ../station90.all.tmp") || fail "sample: command line"
 cmp -s cl/out/station90.jul "$examples/station90.jul" && cmp -s cl/out/station90.gap "$examples/station90.gap" ||
   fail "sample: the command line's outputs differ from the dialogue's"
-mkdir fx fx/a fx/b && cd fx || exit 1
-printf '1 1 90 0 0 1\n' | tee a/st.all.tmp b/st.all.tmp b/c.d x.jul > full.tmp && ln -s /dev/full full.gap
+mkdir fx fx/a fx/b fx/out && cd fx || exit 1
+printf '1 1 90 0 0 1\n' | tee a/st.all.tmp b/st.all.tmp b/c.d x.jul st.gap > full.tmp && ln -s /dev/full full.gap
 printf '1 1 90 0 0 1\n1 1 90 0 5 x\n' > bad.tmp && echo 1 1 90 > short.tmp && printf '1 2 90 0 0 1\n1 1 90 0 5 1\n' > late.tmp
+printf 'mon day yr h m T\n1 1 90 0 0 1\n' > hdr.tmp && printf '1\t1\t90\t0\t0\t1.5\t2\n' > tabs.tmp && : > empty.tmp
+printf '1 1 90 0 0 1\n1 1 90 0 5,,\n1 1 90 0 9' > holes.tmp
 cd .. && (cd fx && find . -type f) | LC_ALL=C sort > fixture
 # Options after the files too, whatever the environment.
 export POSIXLY_CORRECT=1
 cli() {
-  rm -rf row && cp -R fx row && cd row && eval "$tool $2" > ../stdout 2> ../stderr
+  rm -rf row sum.tsv && cp -R fx row && cd row && eval "$tool -s ../sum.tsv $2" > ../stdout 2> ../stderr
   got=$? && left=$(find . -type f | LC_ALL=C sort | LC_ALL=C comm -13 ../fixture - | tr '\n' ' ') && cd ..
-  [ "$got" = "$1" ] && [ "$left" = "$3" ] && [ ! -s stdout ] && [ "$(tr '\n' '|' < stderr)" = "$4" ] ||
-    fail "vantrel $2: status $got, left '$left', stderr $(cat stderr)"
+  rows=$( [ -f sum.tsv ] && tail -n +2 sum.tsv | cut -f1,4,5,6,8,28 | tr '\t\n' ' |')
+  [ "$got" = "$1" ] && [ "$left" = "$3" ] && [ ! -s stdout ] && [ "$(tr '\n' '|' < stderr)" = "$4" ] &&
+    [ "$rows" = "$5" ] || fail "vantrel $2: status $got, left '$left', stderr $(cat stderr), summary '$rows'"
 }
 try="(vantrel --help tells more)|"
-cli 3 '--bogus a/st.all.tmp' '' "vantrel: unknown option '--bogus' $try"
-cli 3 'a/st.all.tmp' '' "vantrel: the number of values per record is needed: -n N (--values=N) $try"
-cli 3 '-n nine a/st.all.tmp' '' "vantrel: -n (--values) takes a whole number from 0 to 12 or auto, not 'nine' $try"
-cli 3 '--values=13 a/st.all.tmp' '' "vantrel: -n (--values) takes a whole number from 0 to 12 or auto, not '13' $try"
-cli 3 'a/st.all.tmp -n' '' "vantrel: -n (--values) needs a value $try"
-cli 3 '-n 1 -j 0 a/st.all.tmp' '' "vantrel: -j (--jobs) takes a whole number of at least 1, not '0' $try"
-cli 3 '-n 1' '' "vantrel: no data file was named $try"
-cli 3 '-n 1 -o nowhere a/st.all.tmp' '' "vantrel: output folder 'nowhere': No such file or directory|"
-cli 3 '-n 1 -o x.jul a/st.all.tmp' '' "vantrel: output folder 'x.jul' is not a folder|"
-cli 3 '-n 1 -o . a/st.all.tmp b/st.all.tmp' '' "vantrel: 'a/st.all.tmp' and 'b/st.all.tmp' would both write ./st.jul and ./st.gap|"
-cli 3 '-n 1 a/st.all.tmp ./a/st.all.tmp' '' "vantrel: 'a/st.all.tmp' and './a/st.all.tmp' would both write ./a/st.jul and ./a/st.gap|"
-cli 3 '-n 1 x.jul' '' "vantrel: the output x.jul of 'x.jul' would overwrite the data file 'x.jul'|"
-cli 3 '-j 1 -n 1 a/st.all.tmp a/st.jul' '' "vantrel: the output a/st.jul of 'a/st.all.tmp' would overwrite the data file 'a/st.jul'|"
-cli 0 '-n 12 a/st.all.tmp' './a/st.gap ./a/st.jul ' ''
-cli 0 'a/st.all.tmp --values 1 -j 3 --output-dir=a b/c.d' './a/c.gap ./a/c.jul ./a/st.gap ./a/st.jul ' ''
-cli 2 '-n 1 late.tmp' './late.gap ./late.jul ' "vantrel: late.tmp: HEY, 0.0034722222 is less than 1.0  1/ 1/ 90 0: 5|vantrel: late.tmp: DATES OUT OF ORDER|vantrel: late.tmp: line 2: the record is dated before the one above it|"
-cli 4 '-j 1 -n 1 -o . bad.tmp b/bad.tmp b/c.d' './bad.gap ./bad.jul ./c.gap ./c.jul ' "vantrel: bad.tmp: Read error|vantrel: bad.tmp: 1/ 1/ 90 0: 5 1.0|vantrel: bad.tmp: line 2: value 1 (\"x\") is not a number|vantrel: b/bad.tmp: cannot open data file 'b/bad.tmp': No such file or directory|"
-cli 3 '-j 1 --values auto b/c.d short.tmp' './b/c.gap ./b/c.jul ' "vantrel: short.tmp: line 1: the line holds 3 numbers, not the 5 date and time parts and 0 to 12 values of a record|"
+e="vantrel: error:"
+cli 3 '--bogus a/st.all.tmp' '' "$e unknown option '--bogus' $try" ''
+cli 3 '-n nine a/st.all.tmp' '' "$e -n (--values) takes a whole number from 0 to 12 or auto, not 'nine' $try" ''
+cli 3 '--values=13 a/st.all.tmp' '' "$e -n (--values) takes a whole number from 0 to 12 or auto, not '13' $try" ''
+cli 3 'a/st.all.tmp -n' '' "$e -n (--values) needs a value $try" ''
+cli 3 '-j 0 a/st.all.tmp' '' "$e -j (--jobs) takes a whole number of at least 1, not '0' $try" ''
+cli 3 '--strict=1 a/st.all.tmp' '' "$e -S (--strict) takes no value $try" ''
+cli 3 '-n 1' '' "$e no data file was named $try" ''
+cli 3 '-k a/st.all.tmp' '' "$e -k (--keep-folders) keeps the data files' folders under an output folder: give -o DIR $try" ''
+cli 3 '-o nowhere a/st.all.tmp' '' "$e output folder 'nowhere': No such file or directory|" 'a/st.all.tmp refused 3   |'
+cli 3 '-o x.jul a/st.all.tmp' '' "$e output folder 'x.jul' is not a folder|" 'a/st.all.tmp refused 3   |'
+cli 3 '-o . a/st.all.tmp b/st.all.tmp' '' "$e 'a/st.all.tmp' and 'b/st.all.tmp' would both write ./st.jul and ./st.gap; -k (--keep-folders) keeps each file's folder under the output folder|" 'a/st.all.tmp refused 3   |b/st.all.tmp refused 3   |'
+cli 3 'a/st.all.tmp ./a/st.all.tmp' '' "$e 'a/st.all.tmp' and './a/st.all.tmp' would both write ./a/st.jul and ./a/st.gap|" 'a/st.all.tmp refused 3   |./a/st.all.tmp refused 3   |'
+cli 3 '-k -o out ../fx/a/st.all.tmp' '' "$e '../fx/a/st.all.tmp' lies in a folder given with \"..\", which -k (--keep-folders) cannot keep under the output folder: name it from a folder above|" '../fx/a/st.all.tmp refused 3   |'
+cli 3 'x.jul' '' "$e the output x.jul of 'x.jul' would overwrite the data file 'x.jul'|" 'x.jul refused 3   |'
+cli 3 'st.gap' '' "$e the output st.gap of 'st.gap' would overwrite the data file 'st.gap'|" 'st.gap refused 3   |'
+cli 3 '-j 1 a/st.all.tmp a/st.jul' '' "$e the output a/st.jul of 'a/st.all.tmp' would overwrite the data file 'a/st.jul'|" 'a/st.all.tmp refused 3   |a/st.jul refused 3   |'
+cli 3 'a/st.all.tmp -s a/st.all.tmp' '' "$e the summary 'a/st.all.tmp' would overwrite the data file 'a/st.all.tmp'|" ''
+cli 0 '-n 0 a/st.all.tmp' './a/st.gap ./a/st.jul ' '' 'a/st.all.tmp listed 0 0 1 |'
+cli 0 '-k -o out a/st.all.tmp ./b/st.all.tmp' './out/a/st.gap ./out/a/st.jul ./out/b/st.gap ./out/b/st.jul ' '' 'a/st.all.tmp listed 0 1 1 |./b/st.all.tmp listed 0 1 1 |'
+cli 0 '-n 1 -- a/st.all.tmp' './a/st.gap ./a/st.jul ' '' 'a/st.all.tmp listed 0 1 1 |'
+cli 0 'a/st.all.tmp --values 1 -j 3 --output-dir=a b/c.d' './a/c.gap ./a/c.jul ./a/st.gap ./a/st.jul ' '' 'a/st.all.tmp listed 0 1 1 |b/c.d listed 0 1 1 |'
+cli 2 'late.tmp' './late.gap ./late.jul ' "vantrel: late.tmp: error: HEY, 0.0034722222 is less than 1.0  1/ 1/ 90 0: 5|vantrel: late.tmp: error: DATES OUT OF ORDER|vantrel: late.tmp:2: error: the record is dated before the one above it|" 'late.tmp out-of-order 2 1 1 |'
+cli 4 '-j 1 -n 1 -o . bad.tmp b/bad.tmp b/c.d' './bad.gap ./bad.jul ./c.gap ./c.jul ' "vantrel: bad.tmp: error: Read error|vantrel: bad.tmp: error: 1/ 1/ 90 0: 5 1.0|vantrel: bad.tmp:2: error: value 1 (\"x\") is not a number|vantrel: b/bad.tmp: error: cannot open data file 'b/bad.tmp': No such file or directory|" 'bad.tmp read-error 1 1 1 |b/bad.tmp cannot-open 4   |b/c.d listed 0 1 1 |'
+cli 6 '-j 1 b/c.d short.tmp hdr.tmp' './b/c.gap ./b/c.jul ' "vantrel: short.tmp:1: error: the line holds 3 numbers, not the 5 date and time parts and 0 to 12 values of a record|vantrel: hdr.tmp:1: error: the values cannot be counted: the line holds more than plain numbers (a header? --skip-lines passes over it)|" 'b/c.d listed 0 1 1 |short.tmp no-count 6   |hdr.tmp no-count 6   |'
+cli 0 'tabs.tmp' './tabs.gap ./tabs.jul ' '' 'tabs.tmp listed 0 2 1 |'
+cli 0 '--skip-lines=1 hdr.tmp' './hdr.gap ./hdr.jul ' '' 'hdr.tmp listed 0 1 1 |'
+cli 0 '-j1 -n 1 holes.tmp empty.tmp' './empty.gap ./empty.jul ./holes.gap ./holes.jul ' "vantrel: holes.tmp:2: note: an empty value took the previous record's value: 1 value in 1 record, the first on this line; is a field missing?|vantrel: holes.tmp:3: note: the last record is cut short by the end of the file and is not listed|vantrel: empty.tmp: note: the data file holds no record: the listing is empty|" 'holes.tmp listed 0 1 2 cut-last-record,carried-empty-value|empty.tmp listed 0 1 0 empty|'
+cli 7 '-S -j 1 -n 1 holes.tmp a/st.all.tmp' './a/st.gap ./a/st.jul ./holes.gap ./holes.jul ' "vantrel: holes.tmp:2: error: an empty value took the previous record's value: 1 value in 1 record, the first on this line; is a field missing?|vantrel: holes.tmp:3: error: the last record is cut short by the end of the file and is not listed|" 'holes.tmp noted 7 1 2 cut-last-record,carried-empty-value|a/st.all.tmp listed 0 1 1 |'
 cli 4 "-n 1 'new
-line.tmp'" '' "vantrel: new\\x0aline.tmp: cannot open data file 'new\\x0aline.tmp': No such file or directory|"
-cli 5 '-j1 -n1 full.tmp a' './full.jul ' "vantrel: full.tmp: the trace file 'full.gap' could not be written in full: No space left on device|vantrel: a: cannot open data file 'a': Is a directory|"
+line.tmp'" '' "vantrel: new\\x0aline.tmp: error: cannot open data file 'new\\x0aline.tmp': No such file or directory|" 'new\x0aline.tmp cannot-open 4   |'
+cli 5 '-j1 -n1 full.tmp a' './full.jul ' "vantrel: full.tmp: error: the trace file 'full.gap' could not be written in full: No space left on device|vantrel: a: error: cannot open data file 'a': Is a directory|" 'full.tmp write-failed 5 1 1 |a cannot-open 4   |'
 unset POSIXLY_CORRECT
+[ "$(ls -A fx | grep -c vantrel)" = 0 ] || fail "temporary outputs left"
+
+# A stop on SIGINT, SIGTERM or SIGHUP, while a batch is held by a pipe that
+# no one writes: the file finished is listed and summed up, the one held
+# keeps its earlier listing and is named, and nothing temporary is left.
+# Signals a shell's background job starts with ignored are given back their
+# default first; one the tool is started with ignored (nohup) stays so.
+printf '1 1 90 0 0 1\n' > done.tmp && mkfifo held.tmp
+for sig in INT:130 TERM:143 HUP:129; do
+  want=${sig#*:} sig=${sig%:*}
+  rm -f done.jul sum.tsv && echo earlier > held.jul
+  env --default-signal=INT,TERM,HUP $tool -j1 -s sum.tsv done.tmp held.tmp 2> stderr & pid=$!
+  i=0; until [ -e done.jul ] || [ $i -gt 100 ]; do i=$((i + 1)); sleep 0.05; done; sleep 0.2
+  kill -$sig $pid; wait $pid; got=$?
+  [ "$got" = "$want" ] && same held.jul earlier && [ -s done.jul ] &&
+    [ "$(tail -n +2 sum.tsv | cut -f1,4)" = "$(printf 'done.tmp\tlisted')" ] &&
+    [ "$(ls -A | grep -c vantrel)" = 0 ] ||
+    fail "SIG$sig: status $got, $(ls -A | tr '\n' ' '), summary $(cat sum.tsv)"
+  same stderr "vantrel: held.tmp: error: stopped by SIG$sig before the end of the file: its listing and trace were left as they were"
+done
+nohup $tool held.tmp > /dev/null 2> stderr & pid=$!; sleep 0.3; kill -HUP $pid; sleep 0.2
+kill -0 $pid 2> /dev/null || fail "nohup: stopped by SIGHUP"
+kill -TERM $pid; wait $pid
 
 # Lines of any length in fixed memory: 256 MiB of blanks and 64 MiB of
 # commas (a record of empty values: the one above, again) under 64 MiB.
@@ -128,19 +168,19 @@ echo 0 >&3; exec 3>&-
 wait $tty || fail "terminal: status $?"
 same s.jul "  0.000  365.000 01-01-1990 00:00"
 
-# A batch at a terminal names the counts it takes and shows its status line
-# while a file is still being read (here a pipe that waits for the test),
-# and takes it off at the end; the same batch off a terminal, started first,
-# says nothing.
+# A batch at a terminal shows its status line while a file is still being
+# read (here a pipe that waits for the test), takes it off at the end and
+# leaves one line of how its files ended; the same batch off a terminal,
+# started first, says nothing. A single file's count is named there.
 mkfifo p.tmp q.tmp && mkdir qo && rm -f b.jul
-$tool -n auto -o qo b.c.tmp q.tmp 2> quiet & quiet=$!
+$tool -o qo b.c.tmp q.tmp 2> quiet & quiet=$!
 script -qfec "$tool -n 0 b.c.tmp p.tmp" screen < /dev/null > /dev/null & tty=$!
 wait_for '1/2 files, 0 failed' || fail "terminal: no status line"
 for p in p q; do timeout 10 sh -c "cat b.c.tmp > $p.tmp" || fail "batch: $p.tmp not read"; done
 wait $tty || fail "batch at a terminal: status $?"
-case $(tr '\n' ' ' < screen | sed 's/.*files, 0 failed//') in *"$(printf '\033[K\r\033[K')"*) ;;
-  *) fail "terminal: the status line is left on the screen" ;; esac
+case $(tr '\n' ' ' < screen | sed 's/.*files, 0 failed//') in *"$(printf '\033[K\r\033[K')vantrel: 2 files: 2 listed, 0 failed, 0 with notes"*) ;;
+  *) fail "terminal: the status line is left on the screen, or no closing line" ;; esac
 wait $quiet && [ ! -s quiet ] || fail "batch off a terminal: not silent"
-script -qfec "$tool -n auto -o qo b.c.tmp" screen < /dev/null > /dev/null
-grep -q 'b.c.tmp: line 1: 0 values a record, counted on this line' screen || fail "terminal: count not named"
+script -qfec "$tool -o qo b.c.tmp" screen < /dev/null > /dev/null
+grep -q 'b.c.tmp:1: 0 values a record, counted on this line' screen || fail "terminal: count not named"
 exit $failed

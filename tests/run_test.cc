@@ -56,34 +56,35 @@ TEST(Run, EndingsOnTheSecondRecord) {
       {"1 1 90 0 5 0." + digits, 0, "", "", "  0.003  365.003 01-01-1990 00:05     0.33\n"},
       {"1 2147483647 -2147483648 2147483647 5 2", 0, "", "",
        "**************** 01-**-19*****:05     2.00\n"},
-      {"1 1 90 0 5,,", 0, "", "", "  0.003  365.003 01-01-1990 00:05     1.00\n"},
+      {"1 1 90 0 5,,", 0, "", "a.tmp:2: note: an empty value took the previous record's value: 1 value in 1 record",
+       "  0.003  365.003 01-01-1990 00:05     1.00\n"},
       {"1 1 90 0 5 /", 0, "", "", "  0.003  365.003 01-01-1990 00:05     1.00\n"},
-      {"1 1 90 0 5", 0, "", "", ""},  // cut short by the end of the data
+      {"1 1 90 0 5", 0, "", "a.tmp:2: note: the last record is cut short by the end of the file", ""},
       {"\n\n13 1\n90 0\n0 2\n", 1, " Read error\n 13/ 1/ 90 0: 0 2.0\n",
-       "a.tmp line 4: month 13 is not 1 to 12, so the record has no place in the year\n", ""},
-      {"0 1 90 0 5 2", 1, " Read error\n 0/ 1/ 90 0: 5 2.0\n", "a.tmp line 2: month 0 is not", ""},
+       "a.tmp:4: error: month 13 is not 1 to 12, so the record has no place in the year\n", ""},
+      {"0 1 90 0 5 2", 1, " Read error\n 0/ 1/ 90 0: 5 2.0\n", "a.tmp:2: error: month 0 is not", ""},
       {"-2147483648 1 90 0 5 2", 1, "", "month -2147483648 is not 1 to 12", ""},
       {"1 1 90 x 0 2", 1, " Read error\n 1/ 1/ 90 0: 0 1.0\n",
-       "a.tmp line 2: the hour (\"x\") is not a whole number\n", ""},
+       "a.tmp:2: error: the hour (\"x\") is not a whole number\n", ""},
       {"1 1 90 0 99999999999 2", 1, " Read error\n 1/ 1/ 90 0: 0 1.0\n",
-       "a.tmp line 2: the minute (\"99999999999\") is beyond the range of its kind\n", ""},
+       "a.tmp:2: error: the minute (\"99999999999\") is beyond the range of its kind\n", ""},
       {"1 1 90 0 5 1e50", 1, " Read error\n 1/ 1/ 90 0: 5 1.0\n",
-       "a.tmp line 2: value 1 (\"1e50\") is beyond the range of its kind\n", ""},
+       "a.tmp:2: error: value 1 (\"1e50\") is beyond the range of its kind\n", ""},
       {"1 1 90 0 5 1" + digits, 1, "", "value 1 (\"1" + digits.substr(0, 39) + "...\") is beyond",
        ""},
       {"1 1 90 0 5 \x01\xff\0\x7f\"\\ 2"s, 1, "",
        "value 1 (\"\\x01\\xff\\x00\\x7f\\x22\\x5c\") is not a number\n", ""},
-      {"1 1 90 0 5 *5", 1, "", "a.tmp line 2: value 1 (\"*5\") is not a number\n", ""},
+      {"1 1 90 0 5 *5", 1, "", "a.tmp:2: error: value 1 (\"*5\") is not a number\n", ""},
       {"1 1 90 0 0*5 2", 1, "",
-       "a.tmp line 2: a repeat count of zero stands before the minute (\"0*5\")", ""},
+       "a.tmp:2: error: a repeat count of zero stands before the minute (\"0*5\")", ""},
       {"1 0 90 0 0 2", 2, " HEY, -1.0 is less than 0.0  1/ 0/ 90 0: 0\n DATES OUT OF ORDER\n",
-       "a.tmp line 2: the record is dated before the one above it\n", ""},
+       "a.tmp:2: error: the record is dated before the one above it\n", ""},
       {"1 -1999999999 90 0 0 2", 2,
        " HEY, -2.0e+09 is less than 0.0  1/ -1999999999/ 90 0: 0\n DATES OUT OF ORDER\n",
-       "a.tmp line 2: the record is dated before", ""},
+       "a.tmp:2: error: the record is dated before", ""},
       {"\r\n\r\n1 1 90 0 -2147483648 2", 2,
        " HEY, -1491308.1 is less than 0.0  1/ 1/ 90 0: -2147483648\n DATES OUT OF ORDER\n",
-       "a.tmp line 4: the record", ""},
+       "a.tmp:4: error: the record", ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.record.substr(0, 40));
@@ -144,7 +145,7 @@ TEST(Run, Replies) {
     fs.files[c.data] = "1 1 90 0 0 0.01 0.01 0.01 0.01 0.01 0.01 0.01 0.01 0.01 0.01 0.01 0.01\n";
     const Result r = run(fs, c.replies);
     EXPECT_EQ(r.status, c.status);
-    EXPECT_EQ(r.err.substr(0, 9 + c.err.size()), c.err.empty() ? "" : "vantrel: " + c.err);
+    EXPECT_EQ(r.err.substr(0, 16 + c.err.size()), c.err.empty() ? "" : "vantrel: error: " + c.err);
     if (c.status != 0) {
       EXPECT_EQ(fs.files.size(), 1u);
       continue;
@@ -168,28 +169,33 @@ TEST(Run, NotesOnLikelyMistakes) {
   };
   const Case cases[] = {
       {"1 1 90 0 0\n1\n1 1 90 0 5\n2\n", 0,
-       "x.tmp line 1: the record runs over onto the next line: that line holds 5 of its 6 numbers "
+       "x.tmp:1: note: the record runs over onto the next line: that line holds 5 of its 6 numbers "
        "(5 date and time parts and 1 value); is the count of values right?\n"},
       {"1 1 90 0 0 1\n1 1 90 0 5 1, 2\n", 0, ""},
       {"1 1 0 0 0 1\n1 1 90 0 0 1\n", 0,
-       "x.tmp line 1: year 0 is not one of 89 to 99, the two-digit years of the calendar (1989 to "
+       "x.tmp:1: note: year 0 is not one of 89 to 99, the two-digit years of the calendar (1989 to "
        "1999, leap years 1992 and 1996 only): the listing shows it as 1900 by that calendar; "
        "write years as two digits\n"},
       {"1 1 2024 0 0 1\n", 0,
-       "x.tmp line 1: year 2024 is not one of 89 to 99, the two-digit "
+       "x.tmp:1: note: year 2024 is not one of 89 to 99, the two-digit "
        "years of the calendar (1989 to 1999, leap years 1992 and 1996 only): the listing shows it "
        "as 19** with asterisks for its epoch-day time; write years as two digits\n"},
       {"1 1 89 0 0 1\n1 1 100 0 0 1\n", 0, ""},
+      {"\n \n", 0, "x.tmp: note: the data file holds no record: the listing is empty\n"},
+      {"1 1 90 0 0 1\n1 1 90 0 5,,\n1,1,90,0,9,3*\n1 1 90 0 12", 0,
+       "x.tmp:2: note: an empty value took the previous record's value: 2 values in 2 records, the "
+       "first on this line; is a field missing?\nvantrel: x.tmp:4: note: the last record is cut "
+       "short by the end of the file and is not listed\n"},
       {"1 1 99 0 0 1\n", 0, ""},
       {"2 29 90 1 0 1\n3 1 90 0 0 1\n", 2,
-       "x.tmp line 2: the record is dated before the one above it, which is dated 29 February: the "
+       "x.tmp:2: error: the record is dated before the one above it, which is dated 29 February: the "
        "calendar has that day in 1992 and 1996 only, and in other years takes it for 1 March\n"},
       {"2 29 92 1 0 1\n3 1 91 0 0 1\n", 2,
-       "x.tmp line 2: the record is dated before the one above it\n"},
+       "x.tmp:2: error: the record is dated before the one above it\n"},
       {"2 29 90 1 0 1\n2 28 90 0 0 1\n", 2,
-       "x.tmp line 2: the record is dated before the one above it\n"},
+       "x.tmp:2: error: the record is dated before the one above it\n"},
       {"2 29 90 1 0 1\n3 1 90 1 0 1\n2 28 90 0 0 1\n", 2,
-       "x.tmp line 3: the record is dated before the one above it\n"},
+       "x.tmp:3: error: the record is dated before the one above it\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.data);
@@ -223,20 +229,20 @@ TEST(Run, ReadFailuresAreFailures) {
     fs.broken = "x.tmp";
     const Result r = run(fs, "x\n1\n");
     EXPECT_EQ(r.status, app::kExitReadError);
-    EXPECT_EQ(r.err, "vantrel: x.tmp could not be read: Input/output error\n");
+    EXPECT_EQ(r.err, "vantrel: x.tmp: error: could not be read: Input/output error\n");
     EXPECT_EQ(fs.files["x.jul"].size(), 43 * c.listed);
   }
   // A token that goes on without end is reported as far as the report shows it.
   MemoryFiles fs;
   fs.files["x.tmp"] = "1 1 90 0 0 1";
   fs.endless = "x.tmp";
-  EXPECT_EQ(run(fs, "x\n1\n").err, "vantrel: x.tmp line 1: value 1 (\"1" + std::string(39, 'x') +
+  EXPECT_EQ(run(fs, "x\n1\n").err, "vantrel: x.tmp:1: error: value 1 (\"1" + std::string(39, 'x') +
                                        "...\") is not a number\n");
   support::FailingSource in("x\n");
   textio::MemorySink out, err;
   app::Console con(in, out, err);
   EXPECT_EQ(app::run(con, fs), app::kExitDialogue);
-  EXPECT_EQ(err.text, "vantrel: standard input could not be read: Input/output error\n");
+  EXPECT_EQ(err.text, "vantrel: error: standard input could not be read: Input/output error\n");
 }
 
 // A full listing here, a full trace in e2e.sh.
@@ -248,7 +254,8 @@ TEST(Run, FullDiskIsReportedAndFails) {
   EXPECT_EQ(r.status, app::kExitWriteFailed);
   EXPECT_EQ(
       r.err,
-      "vantrel: the listing file 'x.jul' could not be written in full: No space left on device\n");
+      "vantrel: x.tmp: error: the listing file 'x.jul' could not be written in full: No space left "
+      "on device\n");
 }
 
 }  // namespace

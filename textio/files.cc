@@ -139,6 +139,38 @@ std::unique_ptr<Sink> DiskFileSystem::open_write(const std::string& path, int& e
   return sink;
 }
 
+RandomFile::RandomFile(const std::string& path, int& err) {
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  struct stat st {};
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) {
+    err = errno;
+    return;
+  }
+  if (S_ISDIR(st.st_mode)) {
+    err = EISDIR;
+    return;
+  }
+  size_ = static_cast<std::uint64_t>(st.st_size);
+}
+
+RandomFile::~RandomFile() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+int RandomFile::read(std::uint64_t offset, std::size_t n, std::string& out) const {
+  out.resize(n);
+  std::size_t got = 0;
+  while (got < n) {
+    const ssize_t r = ::pread(fd_, out.data() + got, n - got, static_cast<off_t>(offset + got));
+    if (r < 0 && errno == EINTR) continue;
+    if (r < 0) return errno;
+    if (r == 0) break;
+    got += static_cast<std::size_t>(r);
+  }
+  out.resize(got);
+  return 0;
+}
+
 int DiskFileSystem::make_folders(const std::string& path) {
   // Each folder from the top down; one that is there already is fine.
   for (std::size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {

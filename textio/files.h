@@ -2,6 +2,7 @@
 // operating system, so that a run can also be played entirely in memory.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -34,6 +35,24 @@ class DiskFileSystem : public FileSystem {
   std::unique_ptr<Source> open_read(const std::string& path, int& err) override;
   std::unique_ptr<Sink> open_write(const std::string& path, int& err) override;
   int make_folders(const std::string& path) override;
+};
+
+// A file read at any offset, for a reader that needs only parts of it.
+class RandomFile {
+ public:
+  // Opens path for reading; on failure sets err to an errno value (EISDIR for a folder).
+  RandomFile(const std::string& path, int& err);
+  ~RandomFile();
+  RandomFile(const RandomFile&) = delete;
+  RandomFile& operator=(const RandomFile&) = delete;
+  // Its size in bytes.
+  std::uint64_t size() const { return size_; }
+  // Reads up to n bytes at offset (fewer at the end) into out; returns 0 or an errno value.
+  int read(std::uint64_t offset, std::size_t n, std::string& out) const;
+
+ private:
+  int fd_ = -1;
+  std::uint64_t size_ = 0;
 };
 
 // For a process stopped by a signal: removes the file of every output of
