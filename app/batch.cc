@@ -27,8 +27,6 @@
 
 namespace app {
 
-static_assert(kCountValues == Options{}.nval, "the command line counts the values by default");
-
 namespace {
 
 // A sink that starts every line written through it with a label.
@@ -145,8 +143,8 @@ std::string plan(const Options& opts, const std::vector<Job>& jobs, const DataFi
     const auto [first, fresh] = listings.emplace(place_of(n.listing), i);
     if (!fresh) {
       std::string why = quoted_name(opts.files[first->second]) + " and " +
-                        quoted_name(opts.files[i]) + " would both write " +
-                        shown_name(n.listing) + " and " + shown_name(n.trace);
+                        quoted_name(opts.files[i]) + " would both write " + shown_name(n.listing) +
+                        " and " + shown_name(n.trace);
       if (!opts.output_dir.empty() && !opts.keep_folders)
         why += "; -k (--keep-folders) keeps each file's folder under the output folder";
       return why;

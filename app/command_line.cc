@@ -123,7 +123,7 @@ std::string parse_command_line(int argc, char* argv[], Options& opts) {
         opts.files.emplace_back(optarg);
         break;
       case 'n':
-        opts.nval = -1;
+        opts.nval = kCountValues;
         if (std::string_view(optarg) == "auto") break;
         if (!whole_number<std::int32_t>(optarg, 0, records::kMaxValues, opts.nval))
           return "-n (--values) takes a whole number from 0 to 12 or auto, not '" +

@@ -7,20 +7,21 @@
 #include <string_view>
 #include <vector>
 
+#include "app/run_state.h"
 #include "textio/stream.h"
 
 namespace app {
 
 // What the command line asks for.
 struct Options {
-  bool help = false;               // print the usage and stop
-  bool version = false;            // print the version and stop
-  std::int32_t nval = -1;          // values per record, 0 to 12; -1 to count them on each file
-  unsigned jobs = 0;               // files run at once; 0 for one per processor
-  std::string output_dir;          // where the outputs go; empty for beside each file
-  bool keep_folders = false;       // the outputs under output_dir at their data file's folder
-  std::string summary;             // where the summary table goes ("-": standard output); empty for none
-  bool strict = false;             // notes fail their file
+  bool help = false;          // print the usage and stop
+  bool version = false;       // print the version and stop
+  std::int32_t nval = -1;     // values per record, 0 to 12; -1 to count them on each file
+  unsigned jobs = 0;          // files run at once; 0 for one per processor
+  std::string output_dir;     // where the outputs go; empty for beside each file
+  bool keep_folders = false;  // the outputs under output_dir at their data file's folder
+  std::string summary;        // where the summary table goes ("-": standard output); empty for none
+  bool strict = false;        // notes fail their file
   std::uint64_t skip_lines = 0;    // lines passed over at the start of each file
   std::vector<std::string> files;  // the data files, as given
 };

@@ -64,14 +64,9 @@ Exit status: 0 all reported, 1 some stem could not be reported, 2 usage.
 )";
 
 // What the report could make of one stem.
-struct StemReport {
-  records::CoverageFault fault = records::CoverageFault::none;
+struct StemReport : StationYear {
   std::string status = "listed";  // the table's word
-  std::string message;            // why it could not be reported, "FILE: ..."
   bool counted = false;           // records holds the listing's records
-  std::uint64_t records = 0;
-  records::Coverage cov;
-  bool dated = false;  // cov holds the first and last records and the year
 };
 
 // Why path cannot be read, for the stem's report, with its status word; or nothing.
@@ -118,7 +113,7 @@ struct ListingEnds {
 
 // Reads the whole listing for its ends: for one whose lines are not of the
 // tool's fixed widths.
-int scan_listing(const textio::RandomFile& f, ListingEnds& e) {
+int scan_listing(const textio::RandomSource& f, ListingEnds& e) {
   std::string text;
   if (const int err = f.read(0, f.size(), text); err != 0) return err;
   std::uint64_t no = 0;
@@ -139,7 +134,7 @@ int scan_listing(const textio::RandomFile& f, ListingEnds& e) {
 // record in lines of the same widths, so its record count and its last
 // record line follow from its size and its first lines; a listing that
 // does not fit them is read whole.
-int listing_ends(const textio::RandomFile& f, ListingEnds& e) {
+int listing_ends(const textio::RandomSource& f, ListingEnds& e) {
   std::string head;
   if (const int err = f.read(0, 512, head); err != 0) return err;
   const std::vector<std::string_view> lines = lines_of(head);
@@ -170,6 +165,41 @@ int listing_ends(const textio::RandomFile& f, ListingEnds& e) {
   return 0;
 }
 
+}  // namespace
+
+StationYear read_station_year(const textio::RandomSource& listing,
+                              const textio::RandomSource& trace, const std::string& jul,
+                              const std::string& gap, bool keep_breaks) {
+  StationYear r;
+  ListingEnds ends;
+  if (listing_ends(listing, ends) != 0) {
+    r.fault = records::CoverageFault::unreadable;
+    r.message = jul + ": cannot be read";
+    return r;
+  }
+  r.records = ends.records;
+  records::CoverageBuilder b(jul, gap, keep_breaks);
+  if (ends.records != 0 && b.first_record(ends.first, ends.first_no) &&
+      b.last_record(ends.last, ends.last_no)) {
+    r.dated = true;
+    std::string text;
+    if (trace.read(0, trace.size(), text) != 0) {
+      r.fault = records::CoverageFault::unreadable;
+      r.message = gap + ": cannot be read";
+      r.cov = b.coverage();
+      return r;
+    }
+    for (const std::string_view line : lines_of(text)) b.trace_line(line);
+  }
+  b.finish();
+  r.cov = b.coverage();
+  r.fault = b.fault();
+  r.message = b.message();
+  return r;
+}
+
+namespace {
+
 // The report of the stem at path (its folder and name), or why there is none.
 StemReport report_stem(const std::string& path, bool tsv) {
   StemReport r;
@@ -181,47 +211,40 @@ StemReport report_stem(const std::string& path, bool tsv) {
     return r;
   }
   if (unreadable(gap, r)) return r;
-
-  records::CoverageBuilder b(jul, gap, !tsv);
   int err = 0;
   const textio::RandomFile listing(jul, err);
-  ListingEnds ends;
-  if (err != 0 || listing_ends(listing, ends) != 0) {
-    r.message = jul + ": cannot be read";
-    r.status = "unreadable";
-    return r;
+  int trace_err = 0;
+  const textio::RandomFile trace(gap, trace_err);
+  static_cast<StationYear&>(r) = read_station_year(listing, trace, jul, gap, !tsv);
+  if (err != 0 || (trace_err != 0 && r.fault == records::CoverageFault::none)) {
+    r.fault = records::CoverageFault::unreadable;
+    r.message = (err != 0 ? jul : gap) + ": cannot be read";
   }
-  r.counted = true;
-  r.records = ends.records;
-  if (ends.records != 0 && b.first_record(ends.first, ends.first_no) &&
-      b.last_record(ends.last, ends.last_no)) {
-    r.dated = true;
-    std::string text;
-    const textio::RandomFile trace(gap, err);
-    if (err != 0 || trace.read(0, trace.size(), text) != 0) {
-      r.message = gap + ": cannot be read";
+  r.counted = r.fault != records::CoverageFault::unreadable || r.dated;
+  switch (r.fault) {
+    case records::CoverageFault::none:
+      break;
+    case records::CoverageFault::unreadable:
       r.status = "unreadable";
-      r.cov = b.coverage();
-      return r;
-    }
-    for (const std::string_view line : lines_of(text)) b.trace_line(line);
-  }
-  b.finish();
-  r.cov = b.coverage();
-  r.fault = b.fault();
-  if (r.fault != records::CoverageFault::none) {
-    r.message = b.message();
-    r.status = r.fault == records::CoverageFault::empty ? "empty"
-               : r.fault == records::CoverageFault::cut ? "cut"
-                                                        : "broken";
+      break;
+    case records::CoverageFault::empty:
+      r.status = "empty";
+      break;
+    case records::CoverageFault::cut:
+      r.status = "cut";
+      break;
+    default:
+      r.status = "broken";
   }
   return r;
 }
 
 // The table's header line.
 std::string tsv_header() {
-  std::string h = "stem\tyear\tfirst_record\tlast_record\tgaps\tlongest_gap_min\tlongest_gap_start\tyear_pct";
-  for (const char* m : {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"})
+  std::string h =
+      "stem\tyear\tfirst_record\tlast_record\tgaps\tlongest_gap_min\tlongest_gap_start\tyear_pct";
+  for (const char* m :
+       {"jan", "feb", "mar", "apr", "may", "jun", "jul", "aug", "sep", "oct", "nov", "dec"})
     h.append("\t").append(m).append("_pct");
   return h + "\tfolder\tstatus\trecords\n";
 }
@@ -251,10 +274,10 @@ std::string text_report(const std::string& path, const StemReport& r) {
                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   const std::size_t slash = path.rfind('/');
   const records::Coverage& c = r.cov;
-  std::string t = (slash == std::string::npos ? path : path.substr(slash + 1)) +
-                  ": station-year " + std::to_string(c.year) + "\nfirst record  " + c.first +
-                  "\nlast record   " + c.last + "\ngaps between them: " +
-                  (c.gaps != 0 ? std::to_string(c.gaps) : "none") + "\n";
+  std::string t = (slash == std::string::npos ? path : path.substr(slash + 1)) + ": station-year " +
+                  std::to_string(c.year) + "\nfirst record  " + c.first + "\nlast record   " +
+                  c.last +
+                  "\ngaps between them: " + (c.gaps != 0 ? std::to_string(c.gaps) : "none") + "\n";
   for (const std::string& b : c.breaks) t += b + '\n';
   t += "coverage (share of time with data):\n";
   char line[64];
@@ -275,8 +298,8 @@ void put(textio::Sink& sink, const std::string& text) {
 int coverage_report(int argc, char* argv[], textio::Sink& out, textio::Sink& err) {
   std::string prog = argc > 0 ? argv[0] : "vantrel-coverage-report";
   prog = prog.substr(prog.rfind('/') + 1);
-  const std::string usage = "usage: " + prog +
-                            " [--tsv] STEM...   (reads STEM.jul and STEM.gap; --help for more)\n";
+  const std::string usage =
+      "usage: " + prog + " [--tsv] STEM...   (reads STEM.jul and STEM.gap; --help for more)\n";
   bool tsv = false, options = true;
   std::vector<std::string> stems;
   for (int i = 1; i < argc; ++i) {

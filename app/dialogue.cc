@@ -59,7 +59,7 @@ int start_dialogue(RunState& st, Console& con, FileNames& names) {
   }
   if (st.nval > records::kMaxValues) {
     con.error(std::to_string(st.nval) + " values per record is more than the " +
-               std::to_string(records::kMaxValues) + " that a record can hold");
+              std::to_string(records::kMaxValues) + " that a record can hold");
     return kExitDialogue;
   }
   return kExitOk;

@@ -62,8 +62,7 @@ bool kept_folder(const std::string& path, std::string& folder) {
   return true;
 }
 
-FileNames names_for_file(const std::string& path, const std::string& out_dir,
-                         bool keep_folders) {
+FileNames names_for_file(const std::string& path, const std::string& out_dir, bool keep_folders) {
   const std::size_t slash = path.rfind('/');
   const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
   std::string dir = out_dir.empty() ? path.substr(0, base) : out_dir;

@@ -156,9 +156,10 @@ int count_values(textio::Source& data, std::uint64_t skip, textio::FirstLine& fi
   if (first.line == 0) {
     con.error("no record line in the first 64 KiB to count the values of");
   } else if (first.numbers == 0) {
-    con.error("the values cannot be counted: the line holds more than plain numbers (a header? "
-              "--skip-lines passes over it)",
-              first.line);
+    con.error(
+        "the values cannot be counted: the line holds more than plain numbers (a header? "
+        "--skip-lines passes over it)",
+        first.line);
   } else if (n < 0 || n > records::kMaxValues) {
     con.error("the line holds " + std::to_string(first.numbers) +
                   " numbers, not the 5 date and time parts and 0 to 12 values of a record",
@@ -204,8 +205,8 @@ void note_doubts(const RunState& st, const textio::Reader& data, Console& con, b
 // The doubts told once the data has ended: empty values that kept the
 // previous record's, a last record cut short, no record at all.
 struct EndNotes {
-  std::uint64_t empty_values = 0;     // items an empty value left as they were
-  std::uint64_t empty_records = 0;    // records holding one
+  std::uint64_t empty_values = 0;      // items an empty value left as they were
+  std::uint64_t empty_records = 0;     // records holding one
   std::uint64_t first_empty_line = 0;  // the first such record's line
 
   void report(const textio::Reader& data, bool ended, std::uint64_t records, Console& con) const {

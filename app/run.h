@@ -9,6 +9,7 @@
 
 #include "app/console.h"
 #include "app/naming.h"
+#include "app/run_state.h"
 #include "records/coverage.h"
 #include "textio/files.h"
 
@@ -17,21 +18,17 @@ namespace app {
 // Runs the tool once through the dialogue; returns its exit status (see ExitStatus).
 int run(Console& con, textio::FileSystem& fs);
 
-// The count of values a record that run_file takes from the data file's
-// first record line.
-constexpr std::int32_t kCountValues = -1;
-
 // What a run on one data file came to.
 struct FileRun {
-  int status = 0;                // exit status of the run
-  std::uint64_t records = 0;     // records listed
-  std::int32_t nval = 0;         // values a record, as given or counted
-  bool counted = false;          // nval was counted on the file's first record line
-  unsigned notes = 0;            // the kinds of notes reported (Note)
-  std::string message;           // the first failure's, with its line
-  bool covered = false;          // coverage holds the station-year's (with summarise)
-  records::Coverage coverage;    // with summarise: the first and last records and, where
-                                 // the outputs give them, the coverage numbers
+  int status = 0;              // exit status of the run
+  std::uint64_t records = 0;   // records listed
+  std::int32_t nval = 0;       // values a record, as given or counted
+  bool counted = false;        // nval was counted on the file's first record line
+  unsigned notes = 0;          // the kinds of notes reported (Note)
+  std::string message;         // the first failure's, with its line
+  bool covered = false;        // coverage holds the station-year's (with summarise)
+  records::Coverage coverage;  // with summarise: the first and last records and, where
+                               // the outputs give them, the coverage numbers
   records::CoverageFault coverage_fault = records::CoverageFault::empty;
 };
 

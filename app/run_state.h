@@ -13,6 +13,10 @@ namespace app {
 // The tool's version, as the banner and --version give it.
 constexpr std::string_view kVersion = "0.99";
 
+// The count of values a record that the command line takes from each data
+// file's first record line.
+constexpr std::int32_t kCountValues = -1;
+
 // Length of the name fields root and name.
 constexpr int kNameLength = 32;
 

@@ -9,13 +9,35 @@ namespace app {
 
 namespace {
 
-constexpr std::string_view kColumns[] = {
-    "path",       "stem",       "outputs",         "status",          "exit",
-    "values",     "counted",    "records",         "first_record",    "last_record",
-    "year",       "gaps",       "longest_gap_min", "longest_gap_start", "year_pct",
-    "jan_pct",    "feb_pct",    "mar_pct",         "apr_pct",         "may_pct",
-    "jun_pct",    "jul_pct",    "aug_pct",         "sep_pct",         "oct_pct",
-    "nov_pct",    "dec_pct",    "notes",           "message"};
+constexpr std::string_view kColumns[] = {"path",
+                                         "stem",
+                                         "outputs",
+                                         "status",
+                                         "exit",
+                                         "values",
+                                         "counted",
+                                         "records",
+                                         "first_record",
+                                         "last_record",
+                                         "year",
+                                         "gaps",
+                                         "longest_gap_min",
+                                         "longest_gap_start",
+                                         "year_pct",
+                                         "jan_pct",
+                                         "feb_pct",
+                                         "mar_pct",
+                                         "apr_pct",
+                                         "may_pct",
+                                         "jun_pct",
+                                         "jul_pct",
+                                         "aug_pct",
+                                         "sep_pct",
+                                         "oct_pct",
+                                         "nov_pct",
+                                         "dec_pct",
+                                         "notes",
+                                         "message"};
 
 }  // namespace
 
@@ -54,10 +76,10 @@ std::string summary_row(const std::string& path, const FileNames& names, const F
   const std::string stem_path = out.substr(0, out.size() - 4);
   const std::size_t slash = stem_path.rfind('/');
   const std::string stem = slash == std::string::npos ? stem_path : stem_path.substr(slash + 1);
-  const bool known_count = run.counted ? run.status != kExitNoCount && run.status != kExitOpenFailed
-                                       : true;
-  const bool opened = run.status != kExitOpenFailed && run.status != kExitNoCount &&
-                      run.status != kExitDialogue;
+  const bool known_count =
+      run.counted ? run.status != kExitNoCount && run.status != kExitOpenFailed : true;
+  const bool opened =
+      run.status != kExitOpenFailed && run.status != kExitNoCount && run.status != kExitDialogue;
   const records::Coverage& c = run.coverage;
   const bool dated = opened && !c.first.empty();
   std::string row = shown_name(path) + '\t' + shown_name(stem) + '\t' + shown_name(stem_path) +
@@ -67,8 +89,8 @@ std::string summary_row(const std::string& path, const FileNames& names, const F
   row += (opened ? std::to_string(run.records) : "") + '\t';
   row += (dated ? c.first + '\t' + c.last + '\t' + std::to_string(c.year) : "\t\t") + '\t';
   if (run.covered) {
-    row += std::to_string(c.gaps) + '\t' + std::to_string(c.longest_min) + '\t' +
-           c.longest_start + '\t' + c.pct[12];
+    row += std::to_string(c.gaps) + '\t' + std::to_string(c.longest_min) + '\t' + c.longest_start +
+           '\t' + c.pct[12];
     for (int k = 0; k < 12; ++k) row += '\t' + c.pct[static_cast<std::size_t>(k)];
   } else {
     row += std::string(15, '\t');

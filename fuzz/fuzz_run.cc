@@ -4,7 +4,9 @@
 // And the command line's run of the data, with the count its first record
 // line gives (--values auto) or else its size modulo 13,
 // writes what the dialogue writes given the same file and count, ends as it
-// does, and says nothing but reports that name the file, some whenever it fails.
+// does, and says nothing but reports that name the file, some whenever it
+// fails; the coverage it builds for its summary is the one the coverage
+// report reads back from its outputs.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -12,6 +14,7 @@
 
 #include "app/batch.h"
 #include "app/console.h"
+#include "app/coverage_report.h"
 #include "app/run.h"
 #include "app/run_state.h"
 #include "tests/support.h"
@@ -68,18 +71,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   support::MemoryFiles fs;
   fs.files["in/st90.all.tmp"] = body;
   std::string log;
-  const int status = app::run_batch_file(app::names_for_file("in/st90.all.tmp", "out"),
-                                         counted ? app::kCountValues : nval, fs, log)
-                         .status;
-  check(status == dialogue.status && fs.files["out/st90.jul"] == dialogue.output(".jul") &&
-            fs.files["out/st90.gap"] == dialogue.output(".gap"),
-        "the command line writes and ends as the dialogue does");
+  app::RunSettings settings;
+  settings.nval = counted ? app::kCountValues : nval;
+  settings.summarise = true;
+  const app::FileRun batch =
+      app::run_batch_file(app::names_for_file("in/st90.all.tmp", "out"), settings, fs, log);
+  const int status = batch.status;
+  const std::string &jul = fs.files["out/st90.jul"], &gap = fs.files["out/st90.gap"];
+  check(
+      status == dialogue.status && jul == dialogue.output(".jul") && gap == dialogue.output(".gap"),
+      "the command line writes and ends as the dialogue does");
+  const app::StationYear read =
+      app::read_station_year(textio::MemoryRandomSource(jul), textio::MemoryRandomSource(gap),
+                             "out/st90.jul", "out/st90.gap", false);
+  const records::Coverage &a = batch.coverage, &b = read.cov;
+  check(batch.coverage_fault == read.fault &&
+            (read.fault != records::CoverageFault::none ||
+             (a.gaps == b.gaps && a.longest_min == b.longest_min &&
+              a.longest_start == b.longest_start && a.pct == b.pct)) &&
+            (!read.dated || (a.year == b.year && a.first == b.first && a.last == b.last)) &&
+            (status != app::kExitOk || read.records == batch.records),
+        "the summary's coverage is the report's of the outputs");
   std::string_view lines = log;
   check(status == app::kExitOk || !lines.empty(), "a failed file is reported");
   for (std::size_t n = 0; !lines.empty(); lines.remove_prefix(n + 1)) {
     n = lines.find('\n');
-    check(n != std::string_view::npos && lines.starts_with("vantrel: in/st90.all.tmp: "),
-          "each report is a line that names its file");
+    check(n != std::string_view::npos && lines.starts_with("vantrel: in/st90.all.tmp") &&
+              (lines.substr(0, n).find(": error: ") != std::string_view::npos ||
+               lines.substr(0, n).find(": note: ") != std::string_view::npos),
+          "each report is a line that names its file and says whether it is an error or a note");
   }
 
   if (run.status == app::kExitDialogue || run.status == app::kExitOpenFailed) return 0;

@@ -150,8 +150,7 @@ void CoverageBuilder::trace_line(std::string_view line) {
   if (n != 2 || !time_text(w[0]) || (w[1] != "0" && w[1] != "1")) {
     trace_fault_ = CoverageFault::trace;
     trace_message_ = gap_ + ": line " + std::to_string(lines_) +
-                                   ": not a point of a time and a state 0 or 1: \"" +
-                     std::string(line) + "\"";
+                     ": not a point of a time and a state 0 or 1: \"" + std::string(line) + "\"";
     return;
   }
   Point p{std::strtod(std::string(w[0]).c_str(), nullptr), w[1][0] - '0',
@@ -187,7 +186,8 @@ void CoverageBuilder::step(const Point& a, const Point& b) {
       char text[160];
       std::snprintf(text, sizeof text, "  %s to %s  %3lld d %2lld h %2lld min", date(down_).c_str(),
                     date(mb).c_str(), static_cast<long long>(len / kDayMinutes),
-                    static_cast<long long>(len % kDayMinutes / 60), static_cast<long long>(len % 60));
+                    static_cast<long long>(len % kDayMinutes / 60),
+                    static_cast<long long>(len % 60));
       cov_.breaks.emplace_back(text);
     }
     if (len > cov_.longest_min) {
@@ -200,7 +200,8 @@ void CoverageBuilder::step(const Point& a, const Point& b) {
   if (a.s == 1 && b.s == 1) {
     for (int k = 1; k <= 12; ++k) {
       std::int64_t lo = month_start(cov_.year, k) * kDayMinutes;
-      std::int64_t hi = (k < 12 ? month_start(cov_.year, k + 1) : (leap_ ? 366 : 365)) * kDayMinutes;
+      std::int64_t hi =
+          (k < 12 ? month_start(cov_.year, k + 1) : (leap_ ? 366 : 365)) * kDayMinutes;
       lo = std::max(lo, ma);
       hi = std::min(hi, mb);
       if (hi > lo) with_[static_cast<std::size_t>(k - 1)] += hi - lo;

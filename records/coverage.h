@@ -20,10 +20,11 @@ bool is_record_line(std::string_view line);
 // Why a station-year has no coverage.
 enum class CoverageFault : std::uint8_t {
   none,
-  listing,  // a record line's date or time field is not a number
-  empty,    // the listing holds no record
-  cut,      // the trace stops before the year's end: its run stopped early
-  trace,    // the trace is not a step line of (time, 0 or 1) points over the year
+  unreadable,  // the listing or the trace could not be read
+  listing,     // a record line's date or time field is not a number
+  empty,       // the listing holds no record
+  cut,         // the trace stops before the year's end: its run stopped early
+  trace,       // the trace is not a step line of (time, 0 or 1) points over the year
 };
 
 // A station-year's coverage, as the report and the summary give it.
@@ -65,8 +66,8 @@ class CoverageBuilder {
 
  private:
   struct Point {
-    double t;       // the time as the trace's text gives it
-    int s;          // the state
+    double t;          // the time as the trace's text gives it
+    int s;             // the state
     std::string text;  // "time state", for messages
   };
   bool fail(CoverageFault f, std::string message);
@@ -77,14 +78,14 @@ class CoverageBuilder {
 
   std::string jul_, gap_;
   bool keep_breaks_;
-  bool listed_ = false;  // the first record was taken
+  bool listed_ = false;                              // the first record was taken
   CoverageFault trace_fault_ = CoverageFault::none;  // told once the listing has no fault
   std::string trace_message_;
   Coverage cov_;
   CoverageFault fault_ = CoverageFault::none;
   std::string message_;
   bool leap_ = false;
-  std::uint64_t lines_ = 0;  // of the trace
+  std::uint64_t lines_ = 0;          // of the trace
   Point first_{}, prev_{}, last_{};  // the first point, and the two last
   std::string step_fault_;  // the first point that breaks the step line, told after the ends
   std::uint64_t pairs_ = 0;

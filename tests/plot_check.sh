@@ -8,21 +8,30 @@
 # from gnuplot; then its faults, each with its status and the name of what
 # is wrong, the good stems still drawn.
 set -eu
-tools=$1 examples=$2 data=$3
+tools=$1 examples=$2 data=$3 vantrel=$4
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-# The days of the year that plot-coverage gives gnuplot, here a stand-in
-# that keeps them: 1996's 366 known from its listing also when the lines
-# lack the value drawn (-v 3 of one value), 365 for a trace without one.
-mkdir "$work/stub" && printf '#!/bin/sh\necho "$7" >days\n' >"$work/stub/gnuplot" && chmod +x "$work/stub/gnuplot"
-(cd "$work" && cp "$data/leap96.gap" "$data/leap96.jul" . && cp leap96.gap bare.gap &&
-    while read -r want args; do
-        rm -f days && PATH=$work/stub:$PATH "$tools/plot-coverage" $args 2>/dev/null || true
-        [ "$(cat days)" = "$want" ] || { echo "plot-coverage $args: $(cat days) days, not $want"; exit 1; }
+# The days of the year and the values that plot-coverage gives gnuplot,
+# here a stand-in that keeps them: 1996's 366 known from its listing also
+# when the lines lack the value drawn (-v 3 of one value), 365 for a trace
+# without one; the value named, the 11th and 12th from a record's second line.
+mkdir "$work/stub" && printf '#!/bin/sh\necho "$7" >days\n[ -z "$4" ] || cut -d" " -f2 "$4" | tr "\\n" " " >values\n' \
+    >"$work/stub/gnuplot" && chmod +x "$work/stub/gnuplot"
+(cd "$work" && cp "$data/leap96.gap" "$data/leap96.jul" . && cp leap96.gap bare.gap && cp leap96.gap twelve.gap &&
+    printf '%s\n' '  0.000    0.000 01-01-1989 00:00     1.00     2.00     3.00     4.00     5.00     6.00     7.00     8.00     9.00    10.00' \
+        ' 11.000   12.000' >twelve.jul &&
+    while read -r want values args; do
+        rm -f days values && PATH=$work/stub:$PATH "$tools/plot-coverage" $args 2>/dev/null || true
+        { [ "$values" = - ] || [ "$(cat values)" = "$values " ]; } && [ "$(cat days)" = "$want" ] ||
+            { echo "plot-coverage $args: $(cat days) days, values $(cat values)"; exit 1; }
     done <<'ROWS'
-366 leap96
-366 -v 3 leap96
-365 bare
+366 - leap96
+366 - -v 3 leap96
+365 - bare
+365 3 -v 3 twelve
+365 10 --value=10 twelve
+365 11 -v 11 twelve
+365 12 -v 12 twelve
 ROWS
 )
 command -v gnuplot >/dev/null 2>&1 || { echo "gnuplot not installed; skipped"; exit 77; }
@@ -33,14 +42,14 @@ size() { od -An -tu1 -j16 -N8 "$1" | awk '{ print $3 * 256 + $4 "x" $7 * 256 + $
 [ "$(head -c 8 "$work/station90.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]
 cd "$work"
 # A trace whose run stopped early is not drawn, also one whose last record
-# rose at 365.0 (31 December 00:00 of 1996); a value past the tenth is refused.
+# rose at 365.0 (31 December 00:00 of 1996); a value past the twelfth is refused.
 head -n 5 "$data/leap96.gap" >cut.gap
 { head -n 5 "$data/leap96.gap"; printf ' 365.0 0\n 365.0 1\n'; } >rise.gap
 if "$tools/plot-coverage" cut 2>err; then echo "cut trace drawn"; exit 1; fi
 grep -q '^plot-coverage: cut.gap: line 5: the trace ends at' err && [ ! -e cut.png ]
 if "$tools/plot-coverage" rise 2>err; then echo "risen trace drawn"; exit 1; fi
 grep -q '^plot-coverage: rise.gap: line 7: the trace ends on a rise' err && [ ! -e rise.png ]
-status=0 && "$tools/plot-coverage" -v 11 station90 2>/dev/null || status=$?
+status=0 && "$tools/plot-coverage" -v 13 station90 2>/dev/null || status=$?
 [ "$status" = 2 ]
 # Drawn without a word: a name holding "=" (awk's operands would take it for
 # an assignment), a value the same on every record (an empty range to gnuplot).
@@ -54,6 +63,9 @@ long=$(printf '%011d\303\251%085d' 0 0) && cp station90.jul "$long.jul" && cp st
 cp station90.jul ./-x.jul && cp station90.gap ./-x.gap
 "$tools/plot-archive" station90.jul "$data/leap92.gap" "$data/leap96" "$long" 2>err
 [ ! -s err ] && [ "$(size archive-coverage.png)" = 900x400 ] || { cat err; size archive-coverage.png; exit 1; }
+# A summary with a failed station-year, a table of its own.
+printf '2 29 92 0 0 1\n' >late92.tmp && printf '3 1 92 0 0 1\n2 1 92 0 0 1\n' >bad93.tmp
+"$vantrel" -s sum.tsv late92.tmp bad93.tmp 2>/dev/null || true
 while read -r want made args; do
     rm -f a.png
     status=0 && eval "\"$tools/plot-archive\" -o a.png $args" 2>err || status=$?
@@ -64,8 +76,15 @@ done <<'ROWS'
 2 no --bogus station90
 2 no station90 -o
 2 no station90 -o x.jul
+2 no station90 -o x.tmp
+2 no station90 -o x.tsv
 1 yes station90 nothere.jul
-1 no nothere
+1 yes nothere
+1 yes station90 none.tsv
 0 yes -- -x
 0 yes station90
+0 yes sum.tsv
+0 yes -s sum.tsv station90
+0 yes --stations=path sum.tsv
+1 no --stations=nocolumn sum.tsv
 ROWS

@@ -94,6 +94,12 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
   for (const char* token : {"1.2.3", "-.", ".", "+", "-", "1-2", "1+", "--1", "+-1", "1..2", "..1",
                             "1.5a", "1.5\x01", "7\xe9", "3:5", "NaN", "1e", "1.2.34"})
     all.push_back({"1 2 "s + token + " 4\n", X, NaN, 2, 1, 2, -7, -7});
+  // Two commas leave an empty value wherever they fall in the line scan's
+  // window, across byte 64, where its halves meet, above all.
+  for (std::size_t pad = 56; pad <= 72; ++pad) {
+    std::string line = "1";
+    all.push_back({line.append(pad, ' ').append(",,2,3.5,4\n"), W, N, 0, 1, -7, 2, 3.5f});
+  }
   // A real in cents form is kept as its text, one in any other form is not.
   for (const char* t : {"25.69", "-25.69", "0.50", "-0.00", "99999.99", "-9999.99", "100.00"})
     all.push_back({"1 2 "s + t + " 4\n", W, N, 0, 1, 2, std::strtof(t, nullptr), 4, true});

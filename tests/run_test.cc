@@ -6,6 +6,7 @@
 #include <string>
 #include <tuple>
 
+#include "app/progress.h"
 #include "app/run_state.h"
 #include "tests/support.h"
 
@@ -56,13 +57,16 @@ TEST(Run, EndingsOnTheSecondRecord) {
       {"1 1 90 0 5 0." + digits, 0, "", "", "  0.003  365.003 01-01-1990 00:05     0.33\n"},
       {"1 2147483647 -2147483648 2147483647 5 2", 0, "", "",
        "**************** 01-**-19*****:05     2.00\n"},
-      {"1 1 90 0 5,,", 0, "", "a.tmp:2: note: an empty value took the previous record's value: 1 value in 1 record",
+      {"1 1 90 0 5,,", 0, "",
+       "a.tmp:2: note: an empty value took the previous record's value: 1 value in 1 record",
        "  0.003  365.003 01-01-1990 00:05     1.00\n"},
       {"1 1 90 0 5 /", 0, "", "", "  0.003  365.003 01-01-1990 00:05     1.00\n"},
-      {"1 1 90 0 5", 0, "", "a.tmp:2: note: the last record is cut short by the end of the file", ""},
+      {"1 1 90 0 5", 0, "", "a.tmp:2: note: the last record is cut short by the end of the file",
+       ""},
       {"\n\n13 1\n90 0\n0 2\n", 1, " Read error\n 13/ 1/ 90 0: 0 2.0\n",
        "a.tmp:4: error: month 13 is not 1 to 12, so the record has no place in the year\n", ""},
-      {"0 1 90 0 5 2", 1, " Read error\n 0/ 1/ 90 0: 5 2.0\n", "a.tmp:2: error: month 0 is not", ""},
+      {"0 1 90 0 5 2", 1, " Read error\n 0/ 1/ 90 0: 5 2.0\n", "a.tmp:2: error: month 0 is not",
+       ""},
       {"-2147483648 1 90 0 5 2", 1, "", "month -2147483648 is not 1 to 12", ""},
       {"1 1 90 x 0 2", 1, " Read error\n 1/ 1/ 90 0: 0 1.0\n",
        "a.tmp:2: error: the hour (\"x\") is not a whole number\n", ""},
@@ -188,7 +192,8 @@ TEST(Run, NotesOnLikelyMistakes) {
        "short by the end of the file and is not listed\n"},
       {"1 1 99 0 0 1\n", 0, ""},
       {"2 29 90 1 0 1\n3 1 90 0 0 1\n", 2,
-       "x.tmp:2: error: the record is dated before the one above it, which is dated 29 February: the "
+       "x.tmp:2: error: the record is dated before the one above it, which is dated 29 February: "
+       "the "
        "calendar has that day in 1992 and 1996 only, and in other years takes it for 1 March\n"},
       {"2 29 92 1 0 1\n3 1 91 0 0 1\n", 2,
        "x.tmp:2: error: the record is dated before the one above it\n"},
@@ -256,6 +261,28 @@ TEST(Run, FullDiskIsReportedAndFails) {
       r.err,
       "vantrel: x.tmp: error: the listing file 'x.jul' could not be written in full: No space left "
       "on device\n");
+}
+
+// The status line of a batch: the time left only once a file is done, from
+// the share of the bytes read, or of the files when they are all empty.
+TEST(Run, StatusLine) {
+  struct Case {
+    app::Tally tally;
+    std::uint64_t bytes;
+    std::string line;
+  };
+  const Case cases[] = {
+      {{0, 0, 0, 0, 0}, 100, "\rvantrel: 0/4 files, 0 failed, 0 records/s\033[K"},
+      {{1, 1, 0, 500, 25}, 100, "\rvantrel: 1/4 files, 1 failed, 50 records/s, 30 s left\033[K"},
+      {{2, 0, 0, 0, 0}, 0, "\rvantrel: 2/4 files, 0 failed, 0 records/s, 10 s left\033[K"},
+      {{3, 0, 0, 9, 99}, 100, "\rvantrel: 3/4 files, 0 failed, 1 records/s, 0 s left\033[K"},
+  };
+  for (const Case& c : cases) {
+    textio::MemorySink err;
+    app::Progress line(err, 4, c.bytes);
+    line.show(c.tally, 10.0);
+    EXPECT_EQ(err.text, c.line);
+  }
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ namespace {
 struct Pending {
   std::mutex lock;
   std::vector<std::pair<const Sink*, std::string>> files;  // each sink and its temporary name
-  bool closed = false;  // stopped: no output may be opened or committed any more
+  bool closed = false;             // stopped: no output may be opened or committed any more
   const Sink* survivor = nullptr;  // but this one, which may still be committed
 };
 
@@ -56,8 +56,8 @@ class PendingFile : public FdSink {
   // Takes this file off the pending list; false when a stop removed it.
   bool forget() {
     auto& files = pending().files;
-    const auto it = std::find_if(files.begin(), files.end(),
-                                 [this](const auto& f) { return f.first == this; });
+    const auto it =
+        std::find_if(files.begin(), files.end(), [this](const auto& f) { return f.first == this; });
     if (it == files.end()) return false;
     files.erase(it);
     return true;
@@ -121,7 +121,8 @@ std::unique_ptr<Sink> DiskFileSystem::open_write(const std::string& path, int& e
   do {
     // The name's start tells what it is; the file's own name is cut where
     // the whole would be longer than a name may be.
-    std::string head = ".vantrel-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".";
+    std::string head =
+        ".vantrel-" + std::to_string(::getpid()) + "-" + std::to_string(++serial) + ".";
     temp = path.substr(0, base) + head +
            path.substr(base, static_cast<std::size_t>(NAME_MAX) - head.size());
     fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

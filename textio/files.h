@@ -38,17 +38,15 @@ class DiskFileSystem : public FileSystem {
 };
 
 // A file read at any offset, for a reader that needs only parts of it.
-class RandomFile {
+class RandomFile : public RandomSource {
  public:
   // Opens path for reading; on failure sets err to an errno value (EISDIR for a folder).
   RandomFile(const std::string& path, int& err);
-  ~RandomFile();
+  ~RandomFile() override;
   RandomFile(const RandomFile&) = delete;
   RandomFile& operator=(const RandomFile&) = delete;
-  // Its size in bytes.
-  std::uint64_t size() const { return size_; }
-  // Reads up to n bytes at offset (fewer at the end) into out; returns 0 or an errno value.
-  int read(std::uint64_t offset, std::size_t n, std::string& out) const;
+  std::uint64_t size() const override { return size_; }
+  int read(std::uint64_t offset, std::size_t n, std::string& out) const override;
 
  private:
   int fd_ = -1;

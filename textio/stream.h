@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -59,6 +60,31 @@ class FdSink : public Sink {
  private:
   int fd_;
   bool owned_;
+};
+
+// Bytes read at any offset, for a reader that needs only parts of them.
+class RandomSource {
+ public:
+  virtual ~RandomSource() = default;
+  // How many bytes there are.
+  virtual std::uint64_t size() const = 0;
+  // Reads up to n bytes at offset (fewer at the end) into out; returns 0 or an errno value.
+  virtual int read(std::uint64_t offset, std::size_t n, std::string& out) const = 0;
+};
+
+// Bytes held in memory (not copied), read at any offset.
+class MemoryRandomSource : public RandomSource {
+ public:
+  // Reads data, which must outlive the source.
+  explicit MemoryRandomSource(std::string_view data) : data_(data) {}
+  std::uint64_t size() const override { return data_.size(); }
+  int read(std::uint64_t offset, std::size_t n, std::string& out) const override {
+    out = offset < data_.size() ? data_.substr(offset, n) : std::string_view();
+    return 0;
+  }
+
+ private:
+  std::string_view data_;
 };
 
 // A source over bytes held in memory (not copied).
