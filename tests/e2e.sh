@@ -118,18 +118,20 @@ cli 5 '-j1 -n1 full.tmp a' './full.jul ' "vantrel: full.tmp: error: the trace fi
 unset POSIXLY_CORRECT
 [ "$(ls -A fx | grep -c vantrel)" = 0 ] || fail "temporary outputs left"
 
-# A stop on SIGINT, SIGTERM or SIGHUP, while a batch is held by a pipe that
-# no one writes: the file finished is listed and summed up, the one held
-# keeps its earlier listing and is named, and nothing temporary is left.
-# Signals a shell's background job starts with ignored are given back their
-# default first; one the tool is started with ignored (nohup) stays so.
+# A stop on SIGINT, SIGTERM or SIGHUP, while a batch is held by a pipe whose
+# writer has sent one record and waits: the file finished is listed and
+# summed up, the one held keeps its earlier listing though its new one is
+# open, and is named, and nothing temporary is left. Signals a shell's
+# background job starts with ignored are given back their default first;
+# one the tool is started with ignored (nohup) stays so.
 printf '1 1 90 0 0 1\n' > done.tmp && mkfifo held.tmp
 for sig in INT:130 TERM:143 HUP:129; do
   want=${sig#*:} sig=${sig%:*}
   rm -f done.jul sum.tsv && echo earlier > held.jul
+  { cat done.tmp; sleep 5; } > held.tmp & writer=$!
   env --default-signal=INT,TERM,HUP $tool -j1 -s sum.tsv done.tmp held.tmp 2> stderr & pid=$!
-  i=0; until [ -e done.jul ] || [ $i -gt 100 ]; do i=$((i + 1)); sleep 0.05; done; sleep 0.2
-  kill -$sig $pid; wait $pid; got=$?
+  i=0; until ls -A | grep -q '^\.vantrel-.*held.gap' || [ $i -gt 100 ]; do i=$((i + 1)); sleep 0.05; done
+  kill -$sig $pid; wait $pid; got=$?; kill $writer 2> /dev/null
   [ "$got" = "$want" ] && same held.jul earlier && [ -s done.jul ] &&
     [ "$(tail -n +2 sum.tsv | cut -f1,4)" = "$(printf 'done.tmp\tlisted')" ] &&
     [ "$(ls -A | grep -c vantrel)" = 0 ] ||
