@@ -16,7 +16,7 @@ TEST(FirstLine, CountsPlainNumbers) {
       {"1 1 90 0 0 1.5 -2 +3e4 .5 5. 1D-3", 11},
       {"1,2 , 3,\t4,", 4},  // a comma before the line end only parts
       {"1\t1\t90\t0\t0\t1.5\t2", 7},
-      {"1,,2", 0},          // an empty value
+      {"1,,2", 0},  // an empty value
       {",1", 0},
       {"1 2*3", 0},
       {"1 2 /", 0},
