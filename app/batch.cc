@@ -239,7 +239,7 @@ FileRun run_batch_file(const FileNames& names, const RunSettings& settings, text
     log += std::exchange(sink.text, {});
     if (settings.finished) settings.finished(r);
   };
-  const FileRun r = run_file(names, s, con, fs);
+  FileRun r = run_file(names, s, con, fs);
   log += sink.text;
   return r;
 }

@@ -316,7 +316,8 @@ int coverage_report(int argc, char* argv[], textio::Sink& out, textio::Sink& err
     } else if (options && arg == "--") {
       options = false;
     } else if (options && arg.size() > 1 && arg[0] == '-') {
-      put(err, prog + ": unknown option " + arg + "\n" + usage);
+      put(err, prog.append(": unknown option ").append(arg).append("\n"));
+      put(err, usage);
       return 2;
     } else {
       stems.push_back(arg);
