@@ -46,7 +46,7 @@ if [ ! -s "$dir/in/st23/st2399.all.tmp" ]; then
   sed -i '30000s/ [0-9.-]*$/ n\/a/' "$dir/in/st2/st295.all.tmp"
   : >"$dir/in/st3/st399.all.tmp"
 fi
-files=$(ls "$dir"/in/*/*.all.tmp)
+files=$(echo "$dir"/in/*/*.all.tmp)
 echo "archive: $(wc -w <<<"$files") station-years, $(du -sm "$dir/in" | cut -f1) MB"
 
 now() { echo "${EPOCHREALTIME/[.,]/}"; }
@@ -77,7 +77,7 @@ pair() {
 pair 'listing' 'listing with the summary' "$tool -o $dir/out $files" \
   "$tool -o $dir/out -s $dir/summary.tsv $files"
 old=$dir/old-coverage-report
-git show dc9a8ca:tools/coverage-report >"$old" 2>/dev/null && chmod +x "$old" || old=
+git show efe9746:tools/coverage-report >"$old" 2>/dev/null && chmod +x "$old" || old=
 if [ -n "$old" ]; then
   pair 'coverage table' 'the awk script it replaced' "$report --tsv $dir/out/*.jul" \
     "$old --tsv $dir/out/*.jul" 3
