@@ -1,6 +1,143 @@
 #include "app/diagnostics.h"
 
+#include <system_error>
+
+#include "app/console.h"
+#include "records/calendar.h"
+#include "textio/freeform_reader.h"
+
 namespace app {
+
+namespace {
+
+std::string field_name(std::size_t item) {
+  static const char* const names[] = {"month", "day", "year", "hour", "minute"};
+  if (item < 5) return std::string("the ") + names[item];
+  return "value " + std::to_string(item - 4);
+}
+
+// The token a read failed on, quoted for a report: printable ASCII as it
+// is, any other byte as \xNN, and a token too long to keep cut with "...".
+std::string quoted_token(const textio::Reader& r) {
+  std::string q = " (\"";
+  for (const char ch : r.fault_text()) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\') {
+      q += ch;
+    } else {
+      append_escaped(q, c);
+    }
+  }
+  if (r.fault_text_length() > r.fault_text().size()) q += "...";
+  return q + "\")";
+}
+
+std::string plural(std::uint64_t n, const char* one, const char* many) {
+  return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+}  // namespace
+
+namespace say {
+
+void read_fault(const textio::Reader& r, Console& con) {
+  if (r.fault() == textio::Fault::io) return unreadable(r.io_error(), con);
+  const std::string what = field_name(r.fault_item()) + quoted_token(r);
+  switch (r.fault()) {
+    case textio::Fault::out_of_range:
+      return con.error(what + " is beyond the range of its kind", r.line());
+    case textio::Fault::bad_repeat:
+      return con.error("a repeat count of zero stands before " + what, r.line());
+    default:
+      return con.error(what + (r.fault_item() < 5 ? " is not a whole number" : " is not a number"),
+                       r.line());
+  }
+}
+
+void month(std::int32_t month, std::uint64_t line, Console& con) {
+  con.error(
+      "month " + std::to_string(month) + " is not 1 to 12, so the record has no place in the year",
+      line);
+}
+
+void gregorian_year(std::int32_t year, std::uint64_t line, Console& con) {
+  con.error("the year (\"" + std::to_string(year) +
+                "\") is not one the gregorian calendar takes: 1900 to 2099 in four digits, or two "
+                "digits (89 to 99 for 1989 to 1999, 00 to 88 for 2000 to 2088)",
+            line);
+}
+
+void out_of_order(std::uint64_t line, int feb29, Console& con) {
+  std::string why = "the record is dated before the one above it";
+  if (feb29 < 0) {
+    why +=
+        ", which is dated 29 February: the calendar has that day in 1992 and 1996 only, and "
+        "in other years takes it for 1 March";
+  } else if (feb29 > 0) {
+    why += ", which is dated 29 February: " + std::to_string(feb29) +
+           " has no such day, and the calendar takes it for 1 March";
+  }
+  con.error(why, line);
+}
+
+void cannot_open(int err, const char* what, const std::string& path, Console& con) {
+  con.error(std::string("cannot open ") + what + " " + quoted_name(path) + ": " +
+            std::generic_category().message(err));
+}
+
+void unreadable(int err, Console& con) {
+  con.error("could not be read: " + std::generic_category().message(err));
+}
+
+void not_written(int err, const char* what, const std::string& path, bool in_place, Console& con) {
+  con.error(std::string("the ") + what + " " + quoted_name(path) +
+            (in_place ? " could not be put in place: " : " could not be written in full: ") +
+            std::generic_category().message(err));
+}
+
+void run_over(std::size_t first, int nval, std::uint64_t line, Console& con) {
+  con.note(kNoteRunOver,
+           "the record runs over onto the next line: that line holds " + std::to_string(first) +
+               " of its " + std::to_string(5 + nval) + " numbers (5 date and time parts and " +
+               plural(static_cast<std::uint64_t>(nval), "value", "values") +
+               "); is the count of values right?",
+           line);
+}
+
+void classic_year(std::int32_t year, std::uint64_t line, Console& con) {
+  const bool two = year >= 0 && year <= 99;
+  const int full = records::gregorian_year(year);
+  con.note(kNoteYear,
+           "year " + std::to_string(year) +
+               " is not one of 89 to 99, the two-digit years of the calendar (1989 to 1999, "
+               "leap years 1992 and 1996 only): the listing shows it as " +
+               (two ? "19" + std::string(year < 10 ? "0" : "") + std::to_string(year) +
+                          " by that calendar"
+                    : "19** with asterisks for its epoch-day time") +
+               "; write years as two digits" +
+               (full != 0 ? ", or list it as " + std::to_string(full) + " with --calendar gregorian"
+                          : ""),
+           line);
+}
+
+void carried_empty(std::uint64_t values, std::uint64_t records, std::uint64_t line, Console& con) {
+  con.note(kNoteCarriedEmpty,
+           "an empty value took the previous record's value: " + plural(values, "value", "values") +
+               " in " + plural(records, "record", "records") +
+               ", the first on this line; is a field missing?",
+           line);
+}
+
+void cut_last_record(std::uint64_t line, Console& con) {
+  con.note(kNoteCutLastRecord,
+           "the last record is cut short by the end of the file and is not listed", line);
+}
+
+void empty_file(Console& con) {
+  con.note(kNoteEmpty, "the data file holds no record: the listing is empty");
+}
+
+}  // namespace say
 
 std::string report_line(Severity severity, const Place& place, std::string_view message) {
   std::string line = "vantrel: ";

@@ -7,7 +7,13 @@
 #include <string>
 #include <string_view>
 
+namespace textio {
+class Reader;
+}
+
 namespace app {
+
+class Console;
 
 // A failure, which fails the file (or the run), or a note, which points at
 // a likely mistake and changes nothing.
@@ -36,6 +42,38 @@ enum Note : unsigned {
 // The kinds of the set notes, by their names, parted by commas
 // ("run-over,year"); empty for none.
 std::string note_names(unsigned notes);
+
+// The reports of a run, each worded once.
+namespace say {
+// The reader refused the record: why, at its line.
+void read_fault(const textio::Reader& r, Console& con);
+// The record's month has no place in the year.
+void month(std::int32_t month, std::uint64_t line, Console& con);
+// The gregorian calendar takes no such year.
+void gregorian_year(std::int32_t year, std::uint64_t line, Console& con);
+// The record is dated before the one above it; feb29 names the year of a
+// 29 February the calendar lacks just above (0 for none, -1 for a classic
+// year).
+void out_of_order(std::uint64_t line, int feb29, Console& con);
+// A file could not be opened: what ("data file", "listing file" ...) at path.
+void cannot_open(int err, const char* what, const std::string& path, Console& con);
+// A file could not be read.
+void unreadable(int err, Console& con);
+// An output could not be written in full, or put in place.
+void not_written(int err, const char* what, const std::string& path, bool in_place, Console& con);
+// The note on a record that ran over onto the next line, filling first of
+// its 5 + nval numbers there.
+void run_over(std::size_t first, int nval, std::uint64_t line, Console& con);
+// The note on a first record whose year the classic calendar is not for.
+void classic_year(std::int32_t year, std::uint64_t line, Console& con);
+// The note on empty values that kept the previous record's: values in
+// records records, the first on line.
+void carried_empty(std::uint64_t values, std::uint64_t records, std::uint64_t line, Console& con);
+// The note on a last record cut short at line.
+void cut_last_record(std::uint64_t line, Console& con);
+// The note on a file with no record.
+void empty_file(Console& con);
+}  // namespace say
 
 // Appends byte c to text as reports show a byte they cannot print: \xNN.
 void append_escaped(std::string& text, unsigned char c);

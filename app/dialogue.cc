@@ -10,7 +10,7 @@ namespace app {
 
 namespace {
 
-void say(Console& con, std::string_view text) {
+void put_line(Console& con, std::string_view text) {
   textio::FreeLine(con.lines).text(text).finish();
 }
 
@@ -44,11 +44,11 @@ int start_dialogue(RunState& st, Console& con, FileNames& names) {
   // The banner and the questions are the tool's own words, odd as "the name
   // of the datfile name" reads: scripts and users' notes wait for these exact
   // lines. Kept as they are on purpose.
-  say(con, "vantrel version " + std::string(kVersion));
-  say(con, "Enter the name of the datfile name, e.g. mervo90.all");
+  put_line(con, "vantrel version " + std::string(kVersion));
+  put_line(con, "Enter the name of the datfile name, e.g. mervo90.all");
   if (!read_reply(con, textio::Item::text_field(st.root, kNameLength), "the name of the data file"))
     return kExitDialogue;
-  say(con, "Enter the name of the number of data fields, e.g. 9");
+  put_line(con, "Enter the name of the number of data fields, e.g. 9");
   if (!read_reply(con, textio::Item::integer_field(st.nval), "the number of data values"))
     return kExitDialogue;
 

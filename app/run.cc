@@ -6,7 +6,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <system_error>
 
 #include "app/coverage_tap.h"
 #include "app/dialogue.h"
@@ -40,48 +39,6 @@ void write_record_line(const RunState& st, textio::Output& out) {
   line.finish();
 }
 
-std::string field_name(std::size_t item) {
-  static const char* const names[] = {"month", "day", "year", "hour", "minute"};
-  if (item < 5) return std::string("the ") + names[item];
-  return "value " + std::to_string(item - 4);
-}
-
-// The token a read failed on, quoted for a report: printable ASCII as it
-// is, any other byte as \xNN, and a token too long to keep cut with "...".
-std::string quoted_token(const textio::Reader& r) {
-  std::string q = " (\"";
-  for (const char ch : r.fault_text()) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (c >= 0x20 && c < 0x7f && c != '"' && c != '\\') {
-      q += ch;
-    } else {
-      append_escaped(q, c);
-    }
-  }
-  if (r.fault_text_length() > r.fault_text().size()) q += "...";
-  return q + "\")";
-}
-
-// Reports why the reader refused the record.
-void report_read_fault(const textio::Reader& r, Console& con) {
-  if (r.fault() == textio::Fault::io) {
-    con.error("could not be read: " + std::generic_category().message(r.io_error()));
-    return;
-  }
-  const std::string what = field_name(r.fault_item()) + quoted_token(r);
-  switch (r.fault()) {
-    case textio::Fault::out_of_range:
-      con.error(what + " is beyond the range of its kind", r.line());
-      return;
-    case textio::Fault::bad_repeat:
-      con.error("a repeat count of zero stands before " + what, r.line());
-      return;
-    default:
-      con.error(what + (r.fault_item() < 5 ? " is not a whole number" : " is not a number"),
-                r.line());
-  }
-}
-
 // The items one read of the data file fills: the date and time fields of the
 // record and its first nval values (none when nval <= 0, at most 12).
 std::size_t record_items(records::Observation& r, std::int32_t nval, textio::Item* items) {
@@ -95,46 +52,221 @@ std::size_t record_items(records::Observation& r, std::int32_t nval, textio::Ite
   return 5 + static_cast<std::size_t>(n);
 }
 
-// The files of a run.
-struct OpenFiles {
-  std::unique_ptr<textio::Source> data;   // read
-  std::unique_ptr<textio::Sink> listing;  // written, ".jul"
-  std::unique_ptr<textio::Sink> trace;    // written, ".gap"
-  FileNames names;                        // their names, for reports
+// The listing and the trace of one station-year, written through buffers,
+// and watched for the summary's coverage where asked.
+class Pair {
+ public:
+  // Creates names' listing and trace, in that order, and their folder first
+  // where make_folder is set; false after reporting why not.
+  bool open(const FileNames& names, bool make_folder, bool summarise, Console& con,
+            textio::FileSystem& fs) {
+    names_ = names;
+    int err = 0;
+    const std::size_t slash = names.listing.rfind('/');
+    if (make_folder && slash != std::string::npos) {
+      const std::string folder = names.listing.substr(0, slash);
+      if ((err = fs.make_folders(folder)) != 0) {
+        say::cannot_open(err, "folder", folder, con);
+        return false;
+      }
+    }
+    listing_sink_ = fs.open_write(names.listing, err);
+    if (listing_sink_ == nullptr) {
+      say::cannot_open(err, "listing file", names.listing, con);
+      return false;
+    }
+    trace_sink_ = fs.open_write(names.trace, err);
+    if (trace_sink_ == nullptr) {
+      say::cannot_open(err, "trace file", names.trace, con);
+      return false;
+    }
+    if (summarise) tap_.emplace(*listing_sink_, *trace_sink_, names.listing, names.trace);
+    listing_.emplace(tap_ ? tap_->listing() : *listing_sink_);
+    trace_.emplace(tap_ ? tap_->trace() : *trace_sink_);
+    return true;
+  }
+
+  textio::Output& listing() { return *listing_; }
+  textio::Output& trace() { return *trace_; }
+  // True after a write failed: a full disk.
+  bool failed() const { return listing_->error() != 0 || trace_->error() != 0; }
+  const FileNames& names() const { return names_; }
+
+  // Flushes and closes both, whatever ended the run, and builds the
+  // coverage of what they hold; a file that could not be written in full
+  // fails the run, whatever ended it.
+  void close(int lines_per_record, Console& con, FileRun& done) {
+    const int e[2] = {listing_->close(), trace_->close()};
+    if (e[0] != 0) say::not_written(e[0], "listing file", names_.listing, false, con);
+    if (e[1] != 0) say::not_written(e[1], "trace file", names_.trace, false, con);
+    if (e[0] != 0 || e[1] != 0) done.status = kExitWriteFailed;
+    if (!tap_) return;
+    tap_->finish(done.records, lines_per_record);
+    done.coverage = tap_->result().coverage();
+    done.coverage_fault = tap_->result().fault();
+    done.covered = done.coverage_fault == records::CoverageFault::none;
+  }
+
+  // Puts both in place, under finish_lock(); a failure fails the run.
+  void commit(Console& con, FileRun& done) {
+    const int e[2] = {listing_sink_->commit(), trace_sink_->commit()};
+    if (e[0] != 0) say::not_written(e[0], "listing file", names_.listing, true, con);
+    if (e[1] != 0) say::not_written(e[1], "trace file", names_.trace, true, con);
+    if (e[0] != 0 || e[1] != 0) done.status = kExitWriteFailed;
+  }
+
+ private:
+  FileNames names_;
+  std::unique_ptr<textio::Sink> listing_sink_, trace_sink_;
+  std::optional<CoverageTap> tap_;
+  std::optional<textio::Output> listing_, trace_;
 };
 
-// Reports a file that could not be opened; returns kExitOpenFailed.
-int refuse_open(Console& con, int err, const char* what, const std::string& path) {
-  con.error(std::string("cannot open ") + what + " " + quoted_name(path) + ": " +
-            std::generic_category().message(err));
-  return kExitOpenFailed;
-}
+// How the record loop ended.
+enum class Ending {
+  end,           // the data ended
+  read_error,    // a record could not be read or placed in the year
+  out_of_order,  // a record came before the one above it
+  new_year,      // (split) a record of another year waits for its outputs
+  full,          // an output could not be written
+};
 
-// Opens the data file, and keeps the run's names for its reports. Its
-// outputs are opened after it (open_outputs), so that a missing data file
-// touches none. Returns kExitOk or kExitOpenFailed.
-int open_data(const FileNames& names, Console& con, textio::FileSystem& fs, OpenFiles& files) {
-  int err = 0;
-  files.names = names;
-  files.data = fs.open_read(names.data, err);
-  return files.data != nullptr ? kExitOk : refuse_open(con, err, "data file", names.data);
-}
+// What the record loop keeps from one record to the next, over every year
+// of a file.
+struct Loop {
+  RunState& st;
+  textio::Reader& data;
+  std::span<const textio::Item> items;
+  Console& con;
+  bool split = false;    // a pair of outputs a year
+  bool pending = false;  // a record read whole waits for its year's outputs
+  int year = 0;          // the year of the record read (two digits as written, or four)
+  int outputs_year = 0;  // the year the outputs hold (split)
+  bool first = true;     // no record traced yet
+  bool told_run_over = false;
+  int feb29 = 0;  // the record above is a 29 February its year lacks: -1
+                  // (classic), the year (gregorian), 0 for none
+  std::uint64_t empty_values = 0, empty_records = 0, first_empty_line = 0;
+};
 
-// Creates the listing and the trace, in that order, and their folder first
-// where asked; returns kExitOk or kExitOpenFailed.
-int open_outputs(const FileNames& names, bool make_folder, Console& con, textio::FileSystem& fs,
-                 OpenFiles& files) {
-  int err = 0;
-  const std::size_t slash = names.listing.rfind('/');
-  if (make_folder && slash != std::string::npos) {
-    const std::string folder = names.listing.substr(0, slash);
-    if ((err = fs.make_folders(folder)) != 0) return refuse_open(con, err, "folder", folder);
+// Reads the next record whole, and says why not: the data ended, or a
+// record cannot be read or placed in the year.
+Ending next_record(Loop& l) {
+  RunState& st = l.st;
+  records::Observation& r = st.obs;
+  const textio::Outcome o = l.data.read(l.items);
+  if (o == textio::Outcome::end) return Ending::end;
+  if (l.data.empty_values() != 0) {  // rarely
+    if (l.empty_records++ == 0) l.first_empty_line = l.data.record_line();
+    l.empty_values += l.data.empty_values();
   }
-  files.listing = fs.open_write(names.listing, err);
-  if (files.listing == nullptr) return refuse_open(con, err, "listing file", names.listing);
-  files.trace = fs.open_write(names.trace, err);
-  if (files.trace == nullptr) return refuse_open(con, err, "trace file", names.trace);
-  return kExitOk;
+  bool placed = o == textio::Outcome::whole && records::month_in_year(r.month);
+  if (placed && st.calendar == records::Calendar::gregorian) {
+    if (r.year != st.gregorian.field) st.gregorian = records::gregorian(r.year);
+    placed = st.gregorian.year != 0;
+  }
+  if (!placed) {
+    FreeLine(l.con.lines).text("Read error").finish();
+    write_record_line(st, l.con.lines);
+    if (o != textio::Outcome::whole) {
+      say::read_fault(l.data, l.con);
+    } else if (!records::month_in_year(r.month)) {
+      say::month(r.month, l.data.record_line(), l.con);
+    } else {
+      say::gregorian_year(r.year, l.data.record_line(), l.con);
+    }
+    return Ending::read_error;
+  }
+  l.year = st.calendar == records::Calendar::gregorian ? st.gregorian.year : r.year;
+  return Ending::new_year;  // a record, whole
+}
+
+// The record loop over pair's year: each record read is timed, traced,
+// checked for its order and listed, until one of the endings. With split
+// (and pair null before the first year), a record of another year than
+// pair's ends it too, waiting for its own outputs.
+Ending record_loop(Loop& l, Pair* pair, FileRun& done) {
+  RunState& st = l.st;
+  const records::Observation& r = st.obs;
+  records::TracePoint points[4];
+  for (;;) {
+    if (!l.pending) {
+      const Ending e = next_record(l);
+      if (e == Ending::end && pair != nullptr)
+        write_points(pair->trace(), points, st.trace.close(points));
+      if (e != Ending::new_year) return e;
+    }
+    l.pending = false;
+    if (l.split && (pair == nullptr || l.year != l.outputs_year)) {
+      l.pending = true;
+      if (pair != nullptr) write_points(pair->trace(), points, st.trace.close(points));
+      return Ending::new_year;
+    }
+
+    const bool run_over = l.data.first_line_items() != 0 && !l.told_run_over;
+    if (run_over) {  // rarely: once a file
+      say::run_over(l.data.first_line_items(), std::clamp(st.nval, 0, records::kMaxValues),
+                    l.data.record_line(), l.con);
+      l.told_run_over = true;
+    }
+    if (l.first) {
+      if (st.calendar == records::Calendar::classic && !records::known_year(r.year))
+        say::classic_year(r.year, l.data.record_line(), l.con);
+      l.first = false;
+    }
+
+    const bool gregorian = st.calendar == records::Calendar::gregorian;
+    const records::Times t =
+        gregorian ? records::compute_times(r, st.gregorian) : records::compute_times(r);
+    st.x = t.x;
+    st.bigx = t.bigx;
+    const float xold = st.trace.xold();
+    write_points(pair->trace(), points, st.trace.record(st.x, points));
+    if (records::out_of_order(st.x, xold)) {
+      // The diagnostic as it has always read, "HEY, " and all: scripts look
+      // for it. Kept as it is on purpose.
+      FreeLine(l.con.lines)
+          .text("HEY, ")
+          .real(st.x)
+          .text(" is less than ")
+          .real(xold)
+          .text("  ")
+          .integer(r.month)
+          .text("/")
+          .integer(r.day)
+          .text("/")
+          .integer(r.year)
+          .integer(r.hour)
+          .text(":")
+          .integer(r.min)
+          .finish();
+      FreeLine(l.con.lines).text("DATES OUT OF ORDER").finish();
+      // Said on standard error as well, where scripts look, with the place.
+      say::out_of_order(l.data.record_line(), r.month >= 3 ? l.feb29 : 0, l.con);
+      return Ending::out_of_order;
+    }
+
+    textio::Output& listing = pair->listing();
+    char* p = listing.reserve(records::kMaxListingChars);
+    listing.commit(p + records::format_listing(p, r, t, st.nval, gregorian ? l.year : 0));
+    ++done.records;
+    const bool leap = gregorian ? st.gregorian.leap : records::leap_year(r.year);
+    l.feb29 = r.month == 2 && r.day == 29 && !leap ? (gregorian ? l.year : -1) : 0;
+    // A full disk: stop here rather than read the rest of the file for nothing.
+    if (pair->failed()) return Ending::full;
+  }
+}
+
+// The status a run's ending gives.
+int status_of(Ending e) {
+  switch (e) {
+    case Ending::read_error:
+      return kExitReadError;
+    case Ending::out_of_order:
+      return kExitOutOfOrder;
+    default:
+      return kExitOk;
+  }
 }
 
 // Takes the count of values from the first record's line of data, read
@@ -145,7 +277,7 @@ int count_values(textio::Source& data, std::uint64_t skip, textio::FirstLine& fi
                  Console& con, bool tell) {
   first = textio::read_first_line(data, skip);
   if (first.io_error != 0) {
-    con.error("could not be read: " + std::generic_category().message(first.io_error));
+    say::unreadable(first.io_error, con);
     return kExitReadError;
   }
   const auto n = static_cast<std::int32_t>(first.numbers) - 5;
@@ -172,212 +304,62 @@ int count_values(textio::Source& data, std::uint64_t skip, textio::FirstLine& fi
   return kExitNoCount;
 }
 
-// Tells on standard error, without changing the run, what in the record
-// just read points at a likely mistake: that it ran over onto the next line
-// (the caller asks once a run, as a count that is not the file's shows on
-// every record) and, in the first record, a year the calendar is not for.
-void note_doubts(const RunState& st, const textio::Reader& data, Console& con, bool first,
-                 bool run_over) {
-  const std::uint64_t line = data.record_line();
-  if (run_over) {
-    const int n = std::clamp(st.nval, 0, records::kMaxValues);
-    con.note(kNoteRunOver,
-             "the record runs over onto the next line: that line holds " +
-                 std::to_string(data.first_line_items()) + " of its " + std::to_string(5 + n) +
-                 " numbers (5 date and time parts and " + std::to_string(n) +
-                 (n == 1 ? " value" : " values") + "); is the count of values right?",
-             line);
-  }
-  const std::int32_t year = st.obs.year;
-  if (first && !records::known_year(year)) {
-    con.note(kNoteYear,
-             "year " + std::to_string(year) +
-                 " is not one of 89 to 99, the two-digit years of the calendar (1989 to 1999, "
-                 "leap years 1992 and 1996 only): the listing shows it as " +
-                 (year >= 0 && year <= 99 ? "19" + std::string(year < 10 ? "0" : "") +
-                                                std::to_string(year) + " by that calendar"
-                                          : "19** with asterisks for its epoch-day time") +
-                 "; write years as two digits",
-             line);
-  }
-}
-
 // The doubts told once the data has ended: empty values that kept the
 // previous record's, a last record cut short, no record at all.
-struct EndNotes {
-  std::uint64_t empty_values = 0;      // items an empty value left as they were
-  std::uint64_t empty_records = 0;     // records holding one
-  std::uint64_t first_empty_line = 0;  // the first such record's line
-
-  void report(const textio::Reader& data, bool ended, std::uint64_t records, Console& con) const {
-    if (empty_values != 0) {
-      con.note(kNoteCarriedEmpty,
-               "an empty value took the previous record's value: " + std::to_string(empty_values) +
-                   (empty_values == 1 ? " value" : " values") + " in " +
-                   std::to_string(empty_records) + (empty_records == 1 ? " record" : " records") +
-                   ", the first on this line; is a field missing?",
-               first_empty_line);
-    }
-    if (!ended) return;
-    if (data.cut_short())
-      con.note(kNoteCutLastRecord,
-               "the last record is cut short by the end of the file and is not listed",
-               data.record_line());
-    if (records == 0) con.note(kNoteEmpty, "the data file holds no record: the listing is empty");
-  }
-};
-
-// Closes an output file; returns false after reporting a failure.
-bool close_output(textio::Output& out, Console& con, const char* what, const std::string& path) {
-  int e = out.close();
-  if (e == 0) return true;
-  con.error(std::string("the ") + what + " " + quoted_name(path) +
-            " could not be written in full: " + std::generic_category().message(e));
-  return false;
+void note_end(const Loop& l, bool ended, std::uint64_t records, Console& con) {
+  if (l.empty_values != 0)
+    say::carried_empty(l.empty_values, l.empty_records, l.first_empty_line, con);
+  if (!ended) return;
+  if (l.data.cut_short()) say::cut_last_record(l.data.record_line(), con);
+  if (records == 0) say::empty_file(con);
 }
 
-// Puts an output written under another name in its place; returns false
-// after reporting a failure.
-bool commit_output(textio::Sink& sink, Console& con, const char* what, const std::string& path) {
-  const int e = sink.commit();
-  if (e == 0) return true;
-  con.error(std::string("the ") + what + " " + quoted_name(path) +
-            " could not be put in place: " + std::generic_category().message(e));
-  return false;
-}
-
-// The record loop and its endings over the data's source and the outputs
-// named in names, after skip lines; fills done's status and records.
-void record_loop(RunState& st, textio::Source& source, std::uint64_t skip,
-                 textio::Sink& listing_sink, textio::Sink& trace_sink, const FileNames& names,
-                 Console& con, FileRun& done) {
-  textio::Output listing(listing_sink);
-  textio::Output trace(trace_sink);
-  textio::Reader data(source);
-  records::Observation& r = st.obs;
-  textio::Item item_list[5 + records::kMaxValues];
-  const std::span<const textio::Item> items(item_list, record_items(r, st.nval, item_list));
-  records::TracePoint points[4];
-  int status = kExitOk;
-  bool first = true;
-  bool told_run_over = false;
-  bool after_feb29 = false;  // the record above is a 29 February of a year without one
-  bool ended = data.skip_lines(skip);
-  EndNotes end_notes;
-  while (ended) {
-    textio::Outcome o = data.read(items);
-    if (o == textio::Outcome::end) {
-      write_points(trace, points, st.trace.close(points));
-      break;
-    }
-    if (data.empty_values() != 0) {  // rarely
-      if (end_notes.empty_records++ == 0) end_notes.first_empty_line = data.record_line();
-      end_notes.empty_values += data.empty_values();
-    }
-    if (o == textio::Outcome::error || !records::month_in_year(r.month)) {
-      FreeLine(con.lines).text("Read error").finish();
-      write_record_line(st, con.lines);
-      if (o == textio::Outcome::error) {
-        report_read_fault(data, con);
-      } else {
-        con.error("month " + std::to_string(r.month) +
-                      " is not 1 to 12, so the record has no place in the year",
-                  data.record_line());
-      }
-      status = kExitReadError;
-      break;
-    }
-    const bool run_over = data.first_line_items() != 0 && !told_run_over;
-    if (first || run_over) {  // rarely
-      note_doubts(st, data, con, first, run_over);
-      first = false;
-      told_run_over |= run_over;
-    }
-    records::Times t = records::compute_times(r);
-    st.x = t.x;
-    st.bigx = t.bigx;
-    const float xold = st.trace.xold();
-    write_points(trace, points, st.trace.record(st.x, points));
-    if (records::out_of_order(st.x, xold)) {
-      // The diagnostic as it has always read, "HEY, " and all: scripts look
-      // for it. Kept as it is on purpose.
-      FreeLine(con.lines)
-          .text("HEY, ")
-          .real(st.x)
-          .text(" is less than ")
-          .real(xold)
-          .text("  ")
-          .integer(r.month)
-          .text("/")
-          .integer(r.day)
-          .text("/")
-          .integer(r.year)
-          .integer(r.hour)
-          .text(":")
-          .integer(r.min)
-          .finish();
-      FreeLine(con.lines).text("DATES OUT OF ORDER").finish();
-      // Said on standard error as well, where scripts look, with the place.
-      con.error(std::string("the record is dated before the one above it") +
-                    (after_feb29 && r.month >= 3
-                         ? ", which is dated 29 February: the calendar has that day in 1992 "
-                           "and 1996 only, and in other years takes it for 1 March"
-                         : ""),
-                data.record_line());
-      status = kExitOutOfOrder;
-      break;
-    }
-    char* p = listing.reserve(records::kMaxListingChars);
-    listing.commit(p + records::format_listing(p, r, t, st.nval));
-    ++done.records;
-    after_feb29 = r.month == 2 && r.day == 29 && !records::leap_year(r.year);
-    // A full disk: stop here rather than read the rest of the file for nothing.
-    if (listing.error() != 0 || trace.error() != 0) break;
-  }
-  if (!ended) {
-    // The file ended, or failed, within the lines passed over.
-    if (data.io_error() != 0) {
-      con.error("could not be read: " + std::generic_category().message(data.io_error()));
-      status = kExitReadError;
-    } else {
-      write_points(trace, points, st.trace.close(points));
-    }
-  }
-  end_notes.report(data, status == kExitOk && (listing.error() == 0 && trace.error() == 0),
-                   done.records, con);
-
-  // Every stop flushes and closes what was written; a file that could not be
-  // written in full makes the run fail, whatever ended it.
-  bool listing_ok = close_output(listing, con, "listing file", names.listing);
-  bool trace_ok = close_output(trace, con, "trace file", names.trace);
-  if (!listing_ok || !trace_ok) status = kExitWriteFailed;
-  done.status = status;
+// The names of the outputs of year of a file split by years: its stem and
+// the year, "mervo-1990".
+FileNames year_names(const FileNames& names, int year, bool two_digits) {
+  std::string y = std::to_string(year);
+  if (two_digits && year >= 0 && year < 10) y.insert(y.begin(), '0');
+  const auto stem = [&](const std::string& out) {
+    return out.substr(0, out.size() - 4) + "-" + y + out.substr(out.size() - 4);
+  };
+  return {names.data, stem(names.listing), stem(names.trace)};
 }
 
 }  // namespace
 
-int run(Console& con, textio::FileSystem& fs) {
+int run(Console& con, textio::FileSystem& fs, records::Calendar calendar) {
   RunState st;
+  st.calendar = calendar;
   FileNames names;
-  OpenFiles files;
   int status = start_dialogue(st, con, names);
-  std::optional<Unfinished> unfinished;
-  if (status == kExitOk) {
-    con.about(names.data);
-    unfinished.emplace(shown_name(names.data));
-    status = open_data(names, con, fs, files);
+  if (status != kExitOk) {
+    con.lines.flush();
+    return status;
   }
-  if (status == kExitOk) status = open_outputs(names, false, con, fs, files);
-  if (status == kExitOk) {
+  con.about(names.data);
+  Unfinished unfinished(shown_name(names.data));
+  int err = 0;
+  std::unique_ptr<textio::Source> source = fs.open_read(names.data, err);
+  Pair pair;
+  if (source == nullptr) {
+    say::cannot_open(err, "data file", names.data, con);
+    status = kExitOpenFailed;
+  } else if (!pair.open(names, false, false, con, fs)) {
+    status = kExitOpenFailed;
+  } else {
     announce(st, con);
+    textio::Reader data(*source);
+    textio::Item items[5 + records::kMaxValues];
+    Loop l{st, data, {items, record_items(st.obs, st.nval, items)}, con};
     FileRun done;
-    record_loop(st, *files.data, 0, *files.listing, *files.trace, names, con, done);
-    status = done.status;
+    const Ending e = record_loop(l, &pair, done);
+    note_end(l, e == Ending::end, done.records, con);
+    done.status = status_of(e);
+    pair.close(1, con, done);
     const std::lock_guard g(finish_lock());
-    if (!commit_output(*files.listing, con, "listing file", names.listing) ||
-        !commit_output(*files.trace, con, "trace file", names.trace))
-      status = kExitWriteFailed;
-    unfinished->finished();
+    pair.commit(con, done);
+    unfinished.finished();
+    status = done.status;
   }
   con.lines.flush();
   return status;
@@ -387,53 +369,110 @@ FileRun run_file(const FileNames& names, const RunSettings& settings, Console& c
                  textio::FileSystem& fs) {
   RunState st;
   st.nval = settings.nval;
+  st.calendar = settings.calendar;
   con.about(names.data);
   if (settings.strict) con.notes_fail();
-  OpenFiles files;
-  textio::FirstLine first;
-  FileRun done;
-  done.counted = settings.nval == kCountValues;
   Unfinished unfinished(shown_name(names.data));
-  done.status = open_data(names, con, fs, files);
-  std::uint64_t skip = settings.skip_lines;
-  if (done.status == kExitOk && done.counted) {
-    done.status = count_values(*files.data, skip, first, st, con, settings.tell_count);
+  FileRun file;  // the file's run as a whole
+  file.counted = settings.nval == kCountValues;
+  file.names = names;
+  // Each station-year's end, told once its outputs are in place.
+  unsigned notes_told = 0;
+  const auto finish = [&](FileRun& year, Pair* pair) {
+    year.counted = file.counted;
+    year.nval = std::max(st.nval, 0);
+    year.notes = con.notes() & ~notes_told;
+    notes_told = con.notes();
+    year.message = con.first_error();
+    con.lines.flush();
+    const std::lock_guard g(finish_lock());
+    if (pair != nullptr) pair->commit(con, year);
+    if (year.status == kExitOk && settings.strict && year.notes != 0) year.status = kExitNoted;
+    file.status = std::max(file.status, year.status);
+    file.records += year.records;
+    file.notes |= year.notes;
+    file.message = year.message;
+    file.coverage = year.coverage;
+    file.coverage_fault = year.coverage_fault;
+    file.covered = year.covered;
+    if (settings.finished) settings.finished(year);
+  };
+
+  int err = 0;
+  std::unique_ptr<textio::Source> source = fs.open_read(names.data, err);
+  textio::FirstLine first;
+  FileRun year;
+  year.names = names;
+  if (source == nullptr) {
+    say::cannot_open(err, "data file", names.data, con);
+    year.status = kExitOpenFailed;
+  } else if (file.counted) {
+    year.status = count_values(*source, settings.skip_lines, first, st, con, settings.tell_count);
   }
-  done.nval = std::max(st.nval, 0);
-  if (done.status == kExitOk)
-    done.status = open_outputs(names, settings.make_folders, con, fs, files);
-  if (done.status == kExitOk) {
-    textio::ReplaySource data(first.head, *files.data);
-    std::optional<CoverageTap> tap;
-    if (settings.summarise) tap.emplace(*files.listing, *files.trace, names.listing, names.trace);
-    record_loop(st, data, skip, tap ? tap->listing() : *files.listing,
-                tap ? tap->trace() : *files.trace, names, con, done);
-    if (tap) {
-      tap->finish(done.records, done.nval > records::kValuesPerLine ? 2 : 1);
-      done.coverage = tap->result().coverage();
-      done.coverage_fault = tap->result().fault();
-      done.covered = done.coverage_fault == records::CoverageFault::none;
+  file.nval = std::max(st.nval, 0);
+  auto pair = std::make_unique<Pair>();
+  bool open = year.status == kExitOk && !settings.split_years;
+  if (open && !pair->open(names, settings.make_folders, settings.summarise, con, fs)) {
+    year.status = kExitOpenFailed;
+    open = false;
+  }
+  if (year.status != kExitOk) {
+    finish(year, nullptr);
+    unfinished.finished();
+    return file;
+  }
+
+  textio::ReplaySource replay(first.head, *source);
+  textio::Reader data(replay);
+  textio::Item items[5 + records::kMaxValues];
+  Loop l{st, data, {items, record_items(st.obs, st.nval, items)}, con};
+  l.split = settings.split_years;
+  const int lines_per_record = file.nval > records::kValuesPerLine ? 2 : 1;
+  Ending e = Ending::end;
+  if (!data.skip_lines(settings.skip_lines)) {
+    // The file ended, or failed, within the lines passed over.
+    if (data.io_error() != 0) {
+      say::unreadable(data.io_error(), con);
+      e = Ending::read_error;
+    } else if (open) {
+      records::TracePoint points[3];
+      write_points(pair->trace(), points, st.trace.close(points));
     }
-    const std::lock_guard g(finish_lock());
-    if (!commit_output(*files.listing, con, "listing file", names.listing) ||
-        !commit_output(*files.trace, con, "trace file", names.trace))
-      done.status = kExitWriteFailed;
-    if (done.status == kExitOk && settings.strict && con.notes() != 0) done.status = kExitNoted;
-    done.notes = con.notes();
-    done.message = con.first_error();
-    unfinished.finished();
-    con.lines.flush();
-    if (settings.finished) settings.finished(done);
   } else {
-    done.notes = con.notes();
-    done.message = con.first_error();
-    con.lines.flush();
-    const std::lock_guard g(finish_lock());
-    unfinished.finished();
-    if (settings.finished) settings.finished(done);
+    e = record_loop(l, open ? pair.get() : nullptr, year);
   }
-  con.lines.flush();
-  return done;
+  for (;;) {
+    if (e != Ending::new_year) {  // the file's end
+      note_end(l, e == Ending::end, file.records + year.records, con);
+      year.status = std::max(year.status, status_of(e));
+      if (open) pair->close(lines_per_record, con, year);
+      // A file split by years and holding none has no outputs, but a row.
+      if (open || year.status != kExitOk || file.records == 0)
+        finish(year, open ? pair.get() : nullptr);
+      break;
+    }
+    if (open) {
+      pair->close(lines_per_record, con, year);
+      finish(year, pair.get());
+      if (year.status != kExitOk) break;  // an output could not be written
+    }
+    // A record of another year: its outputs, as for a file of its year alone.
+    year = FileRun{};
+    year.names = year_names(names, l.year, st.calendar == records::Calendar::classic);
+    pair = std::make_unique<Pair>();
+    open = pair->open(year.names, settings.make_folders, settings.summarise, con, fs);
+    if (!open) {
+      year.status = kExitOpenFailed;
+      finish(year, nullptr);
+      break;
+    }
+    l.outputs_year = l.year;
+    st.trace = records::Trace{};
+    st.x = st.bigx = 0.0f;
+    e = record_loop(l, pair.get(), year);
+  }
+  unfinished.finished();
+  return file;
 }
 
 }  // namespace app

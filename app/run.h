@@ -10,17 +10,21 @@
 #include "app/console.h"
 #include "app/naming.h"
 #include "app/run_state.h"
+#include "records/calendar.h"
 #include "records/coverage.h"
 #include "textio/files.h"
 
 namespace app {
 
-// Runs the tool once through the dialogue; returns its exit status (see ExitStatus).
-int run(Console& con, textio::FileSystem& fs);
+// Runs the tool once through the dialogue, by calendar; returns its exit
+// status (see ExitStatus).
+int run(Console& con, textio::FileSystem& fs,
+        records::Calendar calendar = records::Calendar::classic);
 
 // What a run on one data file came to.
 struct FileRun {
   int status = 0;              // exit status of the run
+  FileNames names;             // the data file and the outputs written (a year's, split)
   std::uint64_t records = 0;   // records listed
   std::int32_t nval = 0;       // values a record, as given or counted
   bool counted = false;        // nval was counted on the file's first record line
@@ -40,7 +44,11 @@ struct RunSettings {
   bool strict = false;               // notes fail the file
   bool make_folders = false;         // make the outputs' folder where it is missing
   bool summarise = false;            // build the coverage of the outputs
-  // Called once the outputs are in place, under finish_lock(), with the run's end.
+  records::Calendar calendar = records::Calendar::classic;  // of the times
+  bool split_years = false;  // a pair of outputs for each year, STEM-YEAR
+  // Called once the outputs are in place, under finish_lock(), with the
+  // run's end: once for each year with split_years, and for a file that
+  // ended before it wrote any.
   std::function<void(const FileRun&)> finished;
 };
 

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
+#include "records/calendar.h"
 #include "records/observation.h"
+#include "records/timebase.h"
 #include "records/trace.h"
 
 namespace app {
@@ -31,6 +33,8 @@ struct RunState {
   float x = 0.0f;               // day-of-year time of the current record
   float bigx = 0.0f;            // epoch-day time of the current record
   records::Trace trace;         // the coverage trace's gap and xold
+  records::Calendar calendar = records::Calendar::classic;  // of x and bigx
+  records::GregorianYear gregorian;                         // the last record's year, gregorian
 };
 
 // Exit statuses of the tool.

@@ -33,7 +33,8 @@ constexpr int kIntDigits = 2;
 
 // The texts between the date and time fields. "-19" writes the century: the
 // stored listings read so, and the two-digit years are all of the 1900s to
-// this tool. Kept as it is on purpose.
+// the classic calendar. Kept as it is on purpose; the gregorian calendar
+// writes its century's digits over the "19".
 struct Literal {
   int first;
   const char* text;
@@ -46,6 +47,9 @@ constexpr std::size_t kMaxListingChars = kFirstValue.first + kValuesPerLine * kF
 
 // Writes the listing line(s) of obs, each ending in '\n', at out (room for
 // kMaxListingChars); nval of 0 or less writes no values. Returns the length.
-std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval);
+// With full_year (1900 to 2099, the gregorian calendar's), the date shows
+// it in four digits where "-19" and the year field stand ("-2024").
+std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval,
+                           int full_year = 0);
 
 }  // namespace records

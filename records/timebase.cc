@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cfloat>
+#include <cmath>
 
 // Every float operation here must round to single precision as it goes; a
 // compiler that keeps floats in a wider format (x87) would change the last
@@ -66,6 +67,43 @@ Times compute_times(const Observation& obs) {
   float bigx = x + t5;
   if (obs.year > 92) bigx = bigx + 1.0f;
   if (obs.year > 96) bigx = bigx + 1.0f;
+  return {x, bigx};
+}
+
+GregorianYear gregorian(std::int32_t field) {
+  GregorianYear y;
+  y.field = field;
+  y.year = gregorian_year(field);
+  if (y.year == 0) return y;
+  y.leap = gregorian_leap(y.year);
+  y.days = static_cast<float>((y.year - 1989) * 365);
+  y.leap_days = leap_days_since_epoch(y.year);
+  return y;
+}
+
+Times compute_times(const Observation& obs, const GregorianYear& y) {
+  float t1 = static_cast<float>(wrap_add(wrap_add(obs.day, -1), monthl[obs.month - 1]));
+  float t2 = kHourDays(obs.hour);
+  float t3 = t1 + t2;
+  float t4 = kMinuteDays(obs.min);
+  float x = t3 + t4;
+  if (y.leap && obs.month >= 3) x = x + 1.0f;
+
+  float bigx = x + y.days;
+  // The leap days, one addition of 1.0 each (at most 27 from 1900 to 2099).
+  // Where the sum lies between 64 and 2^22 days (every sane record), the
+  // additions cross at most one power of two, so that the one rounding
+  // they make is the one a single addition of their count makes: below the
+  // power each is exact (1.0 is a whole number of the spacing of floats
+  // there, at most 1/4), and past it the float spacing is the one the single
+  // addition rounds to. Anywhere else they are added one by one.
+  const float sum = std::fabs(bigx);
+  if (sum >= 64.0f && sum < 4194304.0f) {
+    bigx = bigx + static_cast<float>(y.leap_days);
+  } else {
+    for (int k = 0; k < y.leap_days; ++k) bigx = bigx + 1.0f;
+    for (int k = 0; k > y.leap_days; --k) bigx = bigx - 1.0f;
+  }
   return {x, bigx};
 }
 

@@ -179,11 +179,12 @@ TEST(Run, NotesOnLikelyMistakes) {
       {"1 1 0 0 0 1\n1 1 90 0 0 1\n", 0,
        "x.tmp:1: note: year 0 is not one of 89 to 99, the two-digit years of the calendar (1989 to "
        "1999, leap years 1992 and 1996 only): the listing shows it as 1900 by that calendar; "
-       "write years as two digits\n"},
+       "write years as two digits, or list it as 2000 with --calendar gregorian\n"},
       {"1 1 2024 0 0 1\n", 0,
        "x.tmp:1: note: year 2024 is not one of 89 to 99, the two-digit "
        "years of the calendar (1989 to 1999, leap years 1992 and 1996 only): the listing shows it "
-       "as 19** with asterisks for its epoch-day time; write years as two digits\n"},
+       "as 19** with asterisks for its epoch-day time; write years as two digits, or list it as 2024 "
+       "with --calendar gregorian\n"},
       {"1 1 89 0 0 1\n1 1 100 0 0 1\n", 0, ""},
       {"\n \n", 0, "x.tmp: note: the data file holds no record: the listing is empty\n"},
       {"1 1 90 0 0 1\n1 1 90 0 5,,\n1,1,90,0,9,3*\n1 1 90 0 12", 0,
