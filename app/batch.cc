@@ -309,25 +309,26 @@ int run_batch(const Options& opts, textio::Sink& out, textio::Sink& err, bool te
       s.strict = opts.strict;
       s.make_folders = opts.keep_folders;
       s.summarise = summary != nullptr;
+      s.calendar = opts.calendar;
+      s.split_years = opts.split_years;
       std::string log;
+      // A row for each station-year, as its outputs are put in place.
       s.finished = [&, i](const FileRun& r) {
         const std::lock_guard lock(m);
-        rows[i] = summary_row(opts.files[i], jobs[i].names, r);
+        rows[i] += summary_row(opts.files[i], r.names, r);
         done[i] = true;
-        ++tally.done;
-        tally.failed += r.status != kExitOk ? 1 : 0;
-        tally.noted += r.notes != 0 ? 1 : 0;
-        tally.records += r.records;
-        tally.bytes += jobs[i].bytes;
         status = std::max(status, r.status);
         reports += std::exchange(log, {});
-        finished.notify_one();
       };
-      run_batch_file(jobs[i].names, s, fs, log);
-      if (!log.empty()) {
-        const std::lock_guard lock(m);
-        reports += log;
-      }
+      const FileRun r = run_batch_file(jobs[i].names, s, fs, log);
+      const std::lock_guard lock(m);
+      reports += log;
+      ++tally.done;
+      tally.failed += r.status != kExitOk ? 1 : 0;
+      tally.noted += r.notes != 0 ? 1 : 0;
+      tally.records += r.records;
+      tally.bytes += jobs[i].bytes;
+      finished.notify_one();
     }
   };
   const std::size_t n =

@@ -9,15 +9,18 @@
 #include <system_error>
 
 #include "app/batch.h"
+#include "app/console.h"
 #include "app/diagnostics.h"
+#include "app/run.h"
 #include "app/run_state.h"
 #include "records/observation.h"
+#include "textio/files.h"
 
 namespace app {
 
 const std::string_view kUsage =
     R"(Usage: vantrel [OPTION]... FILE...
-       vantrel            (no arguments: asks for the data file and the count)
+       vantrel [-c NAME]  (no file: asks for the data file and the count)
 
 Lists each data file FILE, a record a line (month day year hour minute, then
 the values), as STEM.jul with each record's day-of-year and epoch-day times,
@@ -37,6 +40,15 @@ to its first ".": data/st90.all.tmp gives data/st90.jul and data/st90.gap.
   -s, --summary=FILE   write a tab-separated table of every FILE, listed or
                        failed, to FILE (- for standard output)
   -S, --strict         fail a file that gets a note, with status 7
+  -c, --calendar=NAME  classic (the default): two-digit years are 19YY, leap
+                       years 92 and 96 only, right for 1989 to 1999;
+                       gregorian: years 1900 to 2099 (four digits, or two:
+                       89 to 99 for 1989 to 1999, 00 to 88 for 2000 to 2088),
+                       Gregorian leap years. With no FILE, for the dialogue.
+  -y, --split-years    list each year of a file as a station-year of its own,
+                       STEM-YEAR.jul and STEM-YEAR.gap (YEAR as the listing
+                       shows it under gregorian, the two digits as written
+                       under classic)
   -j, --jobs=N         run up to N files at once (default: one per processor)
   -h, --help           print this help and exit
   -V, --version        print the version and exit
@@ -65,6 +77,8 @@ const option kLong[] = {{"values", required_argument, nullptr, 'n'},
                         {"keep-folders", no_argument, nullptr, 'k'},
                         {"summary", required_argument, nullptr, 's'},
                         {"strict", no_argument, nullptr, 'S'},
+                        {"calendar", required_argument, nullptr, 'c'},
+                        {"split-years", no_argument, nullptr, 'y'},
                         {"jobs", required_argument, nullptr, 'j'},
                         {"help", no_argument, nullptr, 'h'},
                         {"version", no_argument, nullptr, 'V'},
@@ -98,6 +112,16 @@ std::string unknown_long(const std::string& arg) {
   return "unknown option '" + arg + "'";
 }
 
+// True when opts ask for nothing but what the dialogue takes: a calendar.
+bool dialogue_options(const Options& opts) {
+  Options plain;
+  plain.calendar = opts.calendar;
+  plain.calendar_given = opts.calendar_given;
+  return opts.nval == plain.nval && opts.jobs == plain.jobs && opts.output_dir.empty() &&
+         !opts.keep_folders && opts.summary.empty() && !opts.strict && opts.skip_lines == 0 &&
+         !opts.split_years;
+}
+
 // Reports message on err as a refusal of the command line.
 void refuse(textio::Sink& err, const std::string& message) {
   const std::string line = report_line(Severity::error, {}, message);
@@ -116,7 +140,7 @@ std::string parse_command_line(int argc, char* argv[], Options& opts) {
     // 1: options may come before or after the files whatever the
     // environment says (POSIXLY_CORRECT would otherwise stop at the first
     // file).
-    const int c = getopt_long(argc, argv, "-:n:H:o:ks:Sj:hV", kLong, nullptr);
+    const int c = getopt_long(argc, argv, "-:n:H:o:ks:Sc:yj:hV", kLong, nullptr);
     if (c == -1) break;
     switch (c) {
       case 1:
@@ -153,6 +177,14 @@ std::string parse_command_line(int argc, char* argv[], Options& opts) {
       case 'S':
         opts.strict = true;
         break;
+      case 'c':
+        if (!records::calendar_named(optarg, opts.calendar))
+          return "-c (--calendar) takes classic or gregorian, not '" + std::string(optarg) + "'";
+        opts.calendar_given = true;
+        break;
+      case 'y':
+        opts.split_years = true;
+        break;
       case 'h':
         opts.help = true;
         break;
@@ -165,7 +197,7 @@ std::string parse_command_line(int argc, char* argv[], Options& opts) {
         // optopt is 0 for an unknown long option, and one of ours for a long
         // option given a value that it does not take (--help=x).
         if (optopt == 0) return unknown_long(argv[optind - 1]);
-        if (optopt == 'h' || optopt == 'V' || optopt == 'k' || optopt == 'S')
+        if (optopt == 'h' || optopt == 'V' || optopt == 'k' || optopt == 'S' || optopt == 'y')
           return option_name(optopt) + " takes no value";
         return "unknown option '-" + std::string(1, static_cast<char>(optopt)) + "'";
     }
@@ -173,6 +205,8 @@ std::string parse_command_line(int argc, char* argv[], Options& opts) {
   if (opts.help || opts.version) return {};
   // The files after "--", which getopt leaves where they stand.
   for (int i = optind; i < argc; ++i) opts.files.emplace_back(argv[i]);
+  // A calendar alone is the dialogue's.
+  if (opts.files.empty() && opts.calendar_given && dialogue_options(opts)) return {};
   if (opts.files.empty()) return "no data file was named";
   if (opts.keep_folders && opts.output_dir.empty())
     return "-k (--keep-folders) keeps the data files' folders under an output folder: give -o DIR";
@@ -193,6 +227,12 @@ int run_command_line(int argc, char* argv[], textio::Sink& out, textio::Sink& er
     if (e == 0) return kExitOk;
     refuse(err, "standard output could not be written: " + std::generic_category().message(e));
     return kExitWriteFailed;
+  }
+  if (opts.files.empty()) {  // the dialogue, by the calendar asked for
+    textio::FdSource in(0, false);
+    Console con(in, out, err);
+    textio::DiskFileSystem fs;
+    return run(con, fs, opts.calendar);
   }
   return run_batch(opts, out, err, ::isatty(2) == 1);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/run_state.h"
+#include "records/calendar.h"
 #include "textio/stream.h"
 
 namespace app {
@@ -22,7 +23,10 @@ struct Options {
   bool keep_folders = false;  // the outputs under output_dir at their data file's folder
   std::string summary;        // where the summary table goes ("-": standard output); empty for none
   bool strict = false;        // notes fail their file
-  std::uint64_t skip_lines = 0;    // lines passed over at the start of each file
+  std::uint64_t skip_lines = 0;  // lines passed over at the start of each file
+  records::Calendar calendar = records::Calendar::classic;  // of the times
+  bool calendar_given = false;     // --calendar was given (with no file: for the dialogue)
+  bool split_years = false;        // a pair of outputs for each year of a file
   std::vector<std::string> files;  // the data files, as given
 };
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "records/calendar.h"
 #include "records/listing.h"
 
 namespace records {
@@ -70,11 +71,19 @@ bool time_text(std::string_view s) {
 
 }  // namespace
 
+// Where a listing line shows the century of its year: the "19" of the
+// classic calendar's "-19", or the gregorian calendar's first two digits.
+constexpr std::size_t kCentury = kLiterals[1].first + 1;
+
 bool is_record_line(std::string_view line) {
   if (line.size() < static_cast<std::size_t>(kFirstValue.first)) return false;
-  for (const Literal& l : kLiterals)
-    if (line.substr(static_cast<std::size_t>(l.first)).rfind(l.text, 0) != 0) return false;
-  return true;
+  for (const Literal& l : kLiterals) {
+    // The year's "-", and the century's two digits after it.
+    const std::string_view text = l.first + 1 == kCentury ? std::string_view(l.text, 1) : l.text;
+    if (line.substr(static_cast<std::size_t>(l.first)).rfind(text, 0) != 0) return false;
+  }
+  return line[kCentury] >= '0' && line[kCentury] <= '9' && line[kCentury + 1] >= '0' &&
+         line[kCentury + 1] <= '9';
 }
 
 CoverageBuilder::CoverageBuilder(std::string jul, std::string gap, bool keep_breaks)
@@ -100,8 +109,8 @@ bool CoverageBuilder::date_of(std::string_view line, std::uint64_t no, std::stri
                                               ": the record's " + what[k] + " is not a number (\"" +
                                               std::string(f[k]) + "\")");
   }
-  out = "19" + std::string(f[2]) + "-" + std::string(f[0]) + "-" + std::string(f[1]) + " " +
-        std::string(f[3]) + ":" + std::string(f[4]);
+  out = std::string(line.substr(kCentury, 2)) + std::string(f[2]) + "-" + std::string(f[0]) +
+        "-" + std::string(f[1]) + " " + std::string(f[3]) + ":" + std::string(f[4]);
   return true;
 }
 
@@ -109,19 +118,19 @@ bool CoverageBuilder::first_record(std::string_view line, std::uint64_t no) {
   listed_ = true;
   if (!date_of(line, no, cov_.first)) return false;
   cov_.year = std::atoi(cov_.first.c_str());
-  leap_ = cov_.year == 1992 || cov_.year == 1996;
+  leap_ = gregorian_leap(cov_.year);
   return true;
 }
 
 int CoverageBuilder::month_start(int y, int k) const {
-  return kMonthl[k - 1] + ((y == 1992 || y == 1996) && k > 2 ? 1 : 0);
+  return kMonthl[k - 1] + (gregorian_leap(y) && k > 2 ? 1 : 0);
 }
 
 // Minutes since 1 January 00:00 of the station-year as a date; a time past
 // the year carries into the next.
 std::string CoverageBuilder::date(std::int64_t mins) const {
   int y = cov_.year;
-  for (std::int64_t days; mins >= (days = (y == 1992 || y == 1996) ? 366 : 365) * kDayMinutes;) {
+  for (std::int64_t days; mins >= (days = gregorian_leap(y) ? 366 : 365) * kDayMinutes;) {
     mins -= days * kDayMinutes;
     ++y;
   }
