@@ -36,6 +36,11 @@ same stderr "vantrel: d.tmp: error: cannot open data file 'd.tmp': Is a director
 run 'e\n0\n'; [ $? = 4 ] && [ ! -e e.gap ] || fail "folder as listing"
 same stderr "vantrel: e.tmp: error: cannot open listing file 'e.jul': Is a directory"
 
+# The dialogue by the gregorian calendar, named on the command line alone.
+printf '2 29 2024 12 0\n' > gr.tmp
+printf 'gr\n0\n' | eval "$tool -c gregorian" > stdout 2> stderr || fail "dialogue -c gregorian: status $?"
+same gr.jul " 59.50012842.500 02-29-2024 12:00"
+
 # Standard input that cannot be read is no reply that is missing.
 $tool < / 2> stderr > /dev/null; [ $? = 3 ] || fail "standard input a folder: status"
 same stderr "vantrel: error: standard input could not be read: Is a directory"
@@ -72,7 +77,7 @@ mkdir fx fx/a fx/b fx/out && cd fx || exit 1
 printf '1 1 90 0 0 1\n' | tee a/st.all.tmp b/st.all.tmp b/c.d x.jul st.gap > full.tmp && ln -s /dev/full full.gap
 printf '1 1 90 0 0 1\n1 1 90 0 5 x\n' > bad.tmp && echo 1 1 90 > short.tmp && printf '1 2 90 0 0 1\n1 1 90 0 5 1\n' > late.tmp
 printf 'mon day yr h m T\n1 1 90 0 0 1\n' > hdr.tmp && : > empty.tmp
-printf '1 1 90 0 0 1\n1 1 90 0 5,,\n1 1 90 0 9' > holes.tmp
+printf '1 1 90 0 0 1\n1 1 90 0 5,,\n1 1 90 0 9' > holes.tmp && printf '12 31 2023 0 0\n1 1 24 0 0\n' > years.tmp && echo 1 1 2100 0 0 > far.tmp
 cd .. && (cd fx && find . -type f) | LC_ALL=C sort > fixture
 # Options after the files too, whatever the environment.
 export POSIXLY_CORRECT=1
@@ -92,6 +97,8 @@ cli 3 'a/st.all.tmp -n' '' "$e -n (--values) needs a value $try" ''
 cli 3 '-j 0 a/st.all.tmp' '' "$e -j (--jobs) takes a whole number of at least 1, not '0' $try" ''
 cli 3 '--strict=1 a/st.all.tmp' '' "$e -S (--strict) takes no value $try" ''
 cli 3 '-n 1' '' "$e no data file was named $try" ''
+cli 3 '-c gregorian -S' '' "$e no data file was named $try" ''
+cli 3 '-c julian a/st.all.tmp' '' "$e -c (--calendar) takes classic or gregorian, not 'julian' $try" ''
 cli 3 '-k a/st.all.tmp' '' "$e -k (--keep-folders) keeps the data files' folders under an output folder: give -o DIR $try" ''
 cli 3 '-o nowhere a/st.all.tmp' '' "$e output folder 'nowhere': No such file or directory|" 'a/st.all.tmp refused 3   |'
 cli 3 '-o x.jul a/st.all.tmp' '' "$e output folder 'x.jul' is not a folder|" 'a/st.all.tmp refused 3   |'
@@ -105,6 +112,8 @@ cli 3 'a/st.all.tmp -s a/st.all.tmp' '' "$e the summary 'a/st.all.tmp' would ove
 cli 0 '-n 0 a/st.all.tmp' './a/st.gap ./a/st.jul ' '' 'a/st.all.tmp listed 0 0 1 |'
 cli 0 '-k -o out a/st.all.tmp ./b/st.all.tmp' './out/a/st.gap ./out/a/st.jul ./out/b/st.gap ./out/b/st.jul ' '' 'a/st.all.tmp listed 0 1 1 |./b/st.all.tmp listed 0 1 1 |'
 cli 0 '-n 1 -- a/st.all.tmp' './a/st.gap ./a/st.jul ' '' 'a/st.all.tmp listed 0 1 1 |'
+cli 0 '-y -c gregorian years.tmp' './years-2023.gap ./years-2023.jul ./years-2024.gap ./years-2024.jul ' '' 'years.tmp listed 0 0 1 |years.tmp listed 0 0 1 |'
+cli 1 '-c gregorian far.tmp' './far.gap ./far.jul ' "vantrel: far.tmp: error: Read error|vantrel: far.tmp: error: 1/ 1/ 2100 0: 0|vantrel: far.tmp:1: error: the year (\"2100\") is not one the gregorian calendar takes: 1900 to 2099 in four digits, or two digits (89 to 99 for 1989 to 1999, 00 to 88 for 2000 to 2088)|" 'far.tmp read-error 1 0 0 |'
 cli 0 'a/st.all.tmp --values 1 -j 3 --output-dir=a b/c.d' './a/c.gap ./a/c.jul ./a/st.gap ./a/st.jul ' '' 'a/st.all.tmp listed 0 1 1 |b/c.d listed 0 1 1 |'
 cli 2 'late.tmp' './late.gap ./late.jul ' "vantrel: late.tmp: error: HEY, 0.0034722222 is less than 1.0  1/ 1/ 90 0: 5|vantrel: late.tmp: error: DATES OUT OF ORDER|vantrel: late.tmp:2: error: the record is dated before the one above it|" 'late.tmp out-of-order 2 1 1 |'
 cli 4 '-j 1 -n 1 -o . bad.tmp b/bad.tmp b/c.d' './bad.gap ./bad.jul ./c.gap ./c.jul ' "vantrel: bad.tmp: error: Read error|vantrel: bad.tmp: error: 1/ 1/ 90 0: 5 1.0|vantrel: bad.tmp:2: error: value 1 (\"x\") is not a number|vantrel: b/bad.tmp: error: cannot open data file 'b/bad.tmp': No such file or directory|" 'bad.tmp read-error 1 1 1 |b/bad.tmp cannot-open 4   |b/c.d listed 0 1 1 |'

@@ -47,4 +47,28 @@ TEST(Listing, Lines) {
   }
 }
 
+// The gregorian calendar's year in four digits where "-19" and the year
+// stand, whichever way the record wrote it; from mid-2016 the epoch-day
+// time fills its nine columns, and before mid-1961 it is too wide for them.
+TEST(Listing, GregorianYears) {
+  const struct {
+    records::Observation o;
+    std::string want;
+  } cases[] = {
+      {record(2, 29, 2024, 12, 0, {1.5f}), " 59.50012842.500 02-29-2024 12:00     1.50\n"},
+      {record(2, 29, 24, 12, 0, {1.5f}), " 59.50012842.500 02-29-2024 12:00     1.50\n"},
+      {record(1, 1, 1900, 0, 0, {1.5f}), "  0.000********* 01-01-1900 00:00     1.50\n"},
+      {record(5, 12, 90, 8, 30, {1.5f}), "131.354  496.354 05-12-1990 08:30     1.50\n"},
+      {record(12, 31, 2015, 23, 59, {1.5f}), "364.999 9860.999 12-31-2015 23:59     1.50\n"},
+      {record(6, 1, 2016, 0, 0, {1.5f}), "152.00010013.000 06-01-2016 00:00     1.50\n"},
+  };
+  for (const auto& c : cases) {
+    const records::GregorianYear y = records::gregorian(c.o.year);
+    char buf[records::kMaxListingChars];
+    const std::size_t n =
+        records::format_listing(buf, c.o, records::compute_times(c.o, y), 1, y.year);
+    EXPECT_EQ(std::string(buf, n), c.want);
+  }
+}
+
 }  // namespace

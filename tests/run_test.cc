@@ -6,6 +6,7 @@
 #include <string>
 #include <tuple>
 
+#include "app/batch.h"
 #include "app/progress.h"
 #include "app/run_state.h"
 #include "tests/support.h"
@@ -183,7 +184,8 @@ TEST(Run, NotesOnLikelyMistakes) {
       {"1 1 2024 0 0 1\n", 0,
        "x.tmp:1: note: year 2024 is not one of 89 to 99, the two-digit "
        "years of the calendar (1989 to 1999, leap years 1992 and 1996 only): the listing shows it "
-       "as 19** with asterisks for its epoch-day time; write years as two digits, or list it as 2024 "
+       "as 19** with asterisks for its epoch-day time; write years as two digits, or list it as "
+       "2024 "
        "with --calendar gregorian\n"},
       {"1 1 89 0 0 1\n1 1 100 0 0 1\n", 0, ""},
       {"\n \n", 0, "x.tmp: note: the data file holds no record: the listing is empty\n"},
@@ -283,6 +285,60 @@ TEST(Run, StatusLine) {
     app::Progress line(err, 4, c.bytes);
     line.show(c.tally, 10.0);
     EXPECT_EQ(err.text, c.line);
+  }
+}
+
+// A file of several years split into station-years: each year's outputs
+// are what a file of its records alone gives, under either calendar, its
+// name the stem and the year; a record dated before the one above it still
+// stops the file, the years before it whole.
+TEST(Run, SplitYears) {
+  using records::Calendar;
+  struct Case {
+    Calendar calendar;
+    std::vector<std::pair<std::string, std::string>> years;  // suffix, records
+    int status;
+  };
+  const Case cases[] = {
+      {Calendar::classic, {{"90", "12 31 90 23 0 1\n"}, {"91", "1 1 91 0 0 2\n2 1 91 0 0 3\n"}}, 0},
+      {Calendar::classic, {{"90", "3 1 90 0 0 1\n3 1 90 2 0 1\n"}}, 0},
+      {Calendar::gregorian,
+       {{"2023", "12 31 2023 23 0 1\n"},
+        {"2024", "1 1 24 0 0 2\n2 29 2024 0 0 3\n"},
+        {"1999", "3 1 99 0 0 4\n"}},
+       0},
+      {Calendar::gregorian,
+       {{"2000", "1 5 2000 0 0 1\n"}, {"2001", "1 5 2001 0 0 2\n1 4 2001 0 0 3\n"}},
+       2},
+  };
+  for (const Case& c : cases) {
+    MemoryFiles split, alone;
+    std::string all;
+    for (const auto& [suffix, text] : c.years) {
+      all += text;
+      alone.files["y" + suffix + ".tmp"] = text;
+    }
+    split.files["st.all.tmp"] = all;
+    SCOPED_TRACE(all);
+    app::RunSettings s;
+    s.nval = 1;
+    s.calendar = c.calendar;
+    s.split_years = true;
+    std::vector<std::string> rows;
+    s.finished = [&](const app::FileRun& r) { rows.push_back(r.names.listing); };
+    std::string log;
+    EXPECT_EQ(app::run_batch_file(app::names_for_file("st.all.tmp", ""), s, split, log).status,
+              c.status);
+    s.split_years = false;
+    s.finished = nullptr;
+    for (const auto& [suffix, text] : c.years) {
+      app::run_batch_file(app::names_for_file("y" + suffix + ".tmp", ""), s, alone, log);
+      EXPECT_EQ(split.files["st-" + suffix + ".jul"], alone.files["y" + suffix + ".jul"]);
+      EXPECT_EQ(split.files["st-" + suffix + ".gap"], alone.files["y" + suffix + ".gap"]);
+      EXPECT_NE(std::find(rows.begin(), rows.end(), "st-" + suffix + ".jul"), rows.end());
+    }
+    EXPECT_EQ(rows.size(), c.years.size());
+    EXPECT_EQ(split.files.size(), 1 + 2 * c.years.size());
   }
 }
 
