@@ -1,8 +1,8 @@
 // A whole run in memory on the replies, a NUL byte, then the data file. Every
 // run: cut reads (a few bytes at a time) change nothing; every record's
 // listing lines have one shape of the layout's widths; the trace is a step line.
-// And the command line's run of the data, with the count its first record
-// line gives (--values auto) or else its size modulo 13,
+// And the command line's run of the data, by either calendar, with the
+// count its first record line gives (--values auto) or else its size modulo 13,
 // writes what the dialogue writes given the same file and count, ends as it
 // does, and says nothing but reports that name the file, some whenever it
 // fails; the coverage it builds for its summary is the one the coverage
@@ -31,12 +31,13 @@ struct Run {
   int status;
   // Runs on the replies, with the body under the names the common replies
   // give the data file, each read cut at step bytes (whole when 0).
-  Run(std::string_view replies, std::string_view body, std::size_t step) {
+  Run(std::string_view replies, std::string_view body, std::size_t step,
+      records::Calendar calendar = records::Calendar::classic) {
     for (const char* name : {"x.tmp", "x.y.tmp", "a.b.tmp", "st90.all.tmp"}) fs.files[name] = body;
     fs.step = step;
     textio::MemorySource in(replies, step % 3);
     app::Console con(in, out, err);
-    status = app::run(con, fs);
+    status = app::run(con, fs, calendar);
   }
   // The output of the stem the replies gave, ending in suffix.
   const std::string& output(std::string_view suffix) const {
@@ -67,13 +68,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t numbers = textio::read_first_line(body_source).numbers;
   const bool counted = numbers >= 5 && numbers <= 17;
   const int nval = counted ? static_cast<int>(numbers) - 5 : static_cast<int>(size % 13);
-  const Run dialogue("st90.all\n" + std::to_string(nval) + "\n", body, 0);
+  // By either calendar, as the size of the input chooses.
+  const records::Calendar calendar =
+      size % 2 == 0 ? records::Calendar::classic : records::Calendar::gregorian;
+  const Run dialogue("st90.all\n" + std::to_string(nval) + "\n", body, 0, calendar);
   support::MemoryFiles fs;
   fs.files["in/st90.all.tmp"] = body;
   std::string log;
   app::RunSettings settings;
   settings.nval = counted ? app::kCountValues : nval;
   settings.summarise = true;
+  settings.calendar = calendar;
   const app::FileRun batch =
       app::run_batch_file(app::names_for_file("in/st90.all.tmp", "out"), settings, fs, log);
   const int status = batch.status;
