@@ -35,12 +35,14 @@ Reads STEM.jul and STEM.gap, as vantrel wrote them.  A STEM may be a path
                       trace's stretches at 1, in percent with two decimals
 
 Trace times are days since 1 January 00:00, rounded to the nearest minute.
-1992 and 1996 are the only leap years: their February has 29 days, and the
-year's share is of 366 days (365 in other years).  The trace's last point,
-at 365.0, stands for the end of the year: in 1992 and 1996 that is
-31 December 24:00, a day past the trace's axis, so a trace that closes at 1
-(a last record at 23:17 on 30 December or later) counts the time up to
-31 December 24:00 as covered.
+The year is the listing's four digits, and its leap years are those of the
+Gregorian calendar (1992 and 1996 of 1989 to 1999, as vantrel's classic
+calendar has them): their February has 29 days, and the year's share is
+of 366 days (365 in other years).  The trace's last point, at 365.0,
+stands for the end of the year: in a leap year that is 31 December 24:00,
+a day past the trace's axis, so a trace that closes at 1 (a last record at
+23:17 on 30 December or later) counts the time up to 31 December 24:00 as
+covered.
 
 Reports of several stems are separated by a blank line.  Only the listing's
 first and last record lines are read, and the trace.
