@@ -151,7 +151,7 @@ struct Loop {
 
 // Reads the next record whole, and says why not: the data ended, or a
 // record cannot be read or placed in the year.
-Ending next_record(Loop& l) {
+inline Ending next_record(Loop& l) {
   RunState& st = l.st;
   records::Observation& r = st.obs;
   const textio::Outcome o = l.data.read(l.items);
@@ -188,34 +188,41 @@ Ending next_record(Loop& l) {
 Ending record_loop(Loop& l, Pair* pair, FileRun& done) {
   RunState& st = l.st;
   const records::Observation& r = st.obs;
+  textio::Reader& data = l.data;
+  const bool gregorian = st.calendar == records::Calendar::gregorian;
   records::TracePoint points[4];
+  // What the loop changes, held here while it runs and handed back at its end.
+  int feb29 = l.feb29;
+  std::uint64_t listed = 0;
+  const auto leave = [&](Ending e) {
+    l.feb29 = feb29;
+    done.records += listed;
+    if ((e == Ending::end || e == Ending::new_year) && pair != nullptr)
+      write_points(pair->trace(), points, st.trace.close(points));
+    return e;
+  };
   for (;;) {
     if (!l.pending) {
       const Ending e = next_record(l);
-      if (e == Ending::end && pair != nullptr)
-        write_points(pair->trace(), points, st.trace.close(points));
-      if (e != Ending::new_year) return e;
+      if (e != Ending::new_year) return leave(e);
     }
     l.pending = false;
     if (l.split && (pair == nullptr || l.year != l.outputs_year)) {
       l.pending = true;
-      if (pair != nullptr) write_points(pair->trace(), points, st.trace.close(points));
-      return Ending::new_year;
+      return leave(Ending::new_year);
     }
-
-    const bool run_over = l.data.first_line_items() != 0 && !l.told_run_over;
-    if (run_over) {  // rarely: once a file
-      say::run_over(l.data.first_line_items(), std::clamp(st.nval, 0, records::kMaxValues),
-                    l.data.record_line(), l.con);
-      l.told_run_over = true;
-    }
-    if (l.first) {
-      if (st.calendar == records::Calendar::classic && !records::known_year(r.year))
-        say::classic_year(r.year, l.data.record_line(), l.con);
+    if (l.first || (data.first_line_items() != 0 && !l.told_run_over)) [[unlikely]] {
+      // Once a file each.
+      if (data.first_line_items() != 0 && !l.told_run_over) {
+        say::run_over(data.first_line_items(), std::clamp(st.nval, 0, records::kMaxValues),
+                      data.record_line(), l.con);
+        l.told_run_over = true;
+      }
+      if (l.first && !gregorian && !records::known_year(r.year))
+        say::classic_year(r.year, data.record_line(), l.con);
       l.first = false;
     }
 
-    const bool gregorian = st.calendar == records::Calendar::gregorian;
     const records::Times t =
         gregorian ? records::compute_times(r, st.gregorian) : records::compute_times(r);
     st.x = t.x;
@@ -242,18 +249,24 @@ Ending record_loop(Loop& l, Pair* pair, FileRun& done) {
           .finish();
       FreeLine(l.con.lines).text("DATES OUT OF ORDER").finish();
       // Said on standard error as well, where scripts look, with the place.
-      say::out_of_order(l.data.record_line(), r.month >= 3 ? l.feb29 : 0, l.con);
+      say::out_of_order(data.record_line(), r.month >= 3 ? feb29 : 0, l.con);
+      l.feb29 = feb29;
+      done.records += listed;
       return Ending::out_of_order;
     }
 
     textio::Output& listing = pair->listing();
     char* p = listing.reserve(records::kMaxListingChars);
-    listing.commit(p + records::format_listing(p, r, t, st.nval, gregorian ? l.year : 0));
-    ++done.records;
-    const bool leap = gregorian ? st.gregorian.leap : records::leap_year(r.year);
-    l.feb29 = r.month == 2 && r.day == 29 && !leap ? (gregorian ? l.year : -1) : 0;
+    listing.commit(p + (gregorian ? records::format_listing(p, r, t, st.nval, l.year)
+                                  : records::format_listing(p, r, t, st.nval)));
+    ++listed;
+    feb29 = 0;
+    if (r.month == 2 && r.day == 29) [[unlikely]] {
+      const bool leap = gregorian ? st.gregorian.leap : records::leap_year(r.year);
+      if (!leap) feb29 = gregorian ? l.year : -1;
+    }
     // A full disk: stop here rather than read the rest of the file for nothing.
-    if (pair->failed()) return Ending::full;
+    if (pair->failed()) return leave(Ending::full);
   }
 }
 

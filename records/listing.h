@@ -47,9 +47,10 @@ constexpr std::size_t kMaxListingChars = kFirstValue.first + kValuesPerLine * kF
 
 // Writes the listing line(s) of obs, each ending in '\n', at out (room for
 // kMaxListingChars); nval of 0 or less writes no values. Returns the length.
-// With full_year (1900 to 2099, the gregorian calendar's), the date shows
-// it in four digits where "-19" and the year field stand ("-2024").
+std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval);
+// The same, the date showing full_year (1900 to 2099, the gregorian
+// calendar's) in four digits where "-19" and the year field stand ("-2024").
 std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval,
-                           int full_year = 0);
+                           int full_year);
 
 }  // namespace records
