@@ -59,8 +59,7 @@ int main() {
               ok = ok && same(c.x, t.x) && same(c.bigx, t.bigx);
             }
             ++checked;
-            if (!ok && wrong++ < 10)
-              std::printf("wrong: %d-%02d-%02d %02d:%02d\n", y, m, d, h, mi);
+            if (!ok && wrong++ < 10) std::printf("wrong: %d-%02d-%02d %02d:%02d\n", y, m, d, h, mi);
           }
         }
       }

@@ -109,8 +109,8 @@ bool CoverageBuilder::date_of(std::string_view line, std::uint64_t no, std::stri
                                               ": the record's " + what[k] + " is not a number (\"" +
                                               std::string(f[k]) + "\")");
   }
-  out = std::string(line.substr(kCentury, 2)) + std::string(f[2]) + "-" + std::string(f[0]) +
-        "-" + std::string(f[1]) + " " + std::string(f[3]) + ":" + std::string(f[4]);
+  out = std::string(line.substr(kCentury, 2)) + std::string(f[2]) + "-" + std::string(f[0]) + "-" +
+        std::string(f[1]) + " " + std::string(f[3]) + ":" + std::string(f[4]);
   return true;
 }
 

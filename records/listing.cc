@@ -90,8 +90,8 @@ std::size_t format_listing(char* out, const Observation& obs, Times t, std::int3
   // its field.
   std::memcpy(out + kLiterals[1].first + 1, kDigitPairs + std::ptrdiff_t{2} * (full_year / 100), 2);
   const Column& year = kDateColumns[2];
-  std::memcpy(out + year.first + year.width - 2, kDigitPairs + std::ptrdiff_t{2} * (full_year % 100),
-              2);
+  std::memcpy(out + year.first + year.width - 2,
+              kDigitPairs + std::ptrdiff_t{2} * (full_year % 100), 2);
   return n;
 }
 

@@ -38,11 +38,11 @@ Times compute_times(const Observation& obs);
 // A full year as the gregorian time base needs it, worked out once for the
 // records of a year rather than for each.
 struct GregorianYear {
-  int year = 0;              // 1900 to 2099
-  bool leap = false;         // it has a 29 February
-  float days = 0.0f;         // (year - 1989) * 365, in single precision
-  int leap_days = 0;         // leap days since the epoch, negative before it
-  std::int32_t field = -1;   // the record's year field it was worked out for
+  int year = 0;             // 1900 to 2099
+  bool leap = false;        // it has a 29 February
+  float days = 0.0f;        // (year - 1989) * 365, in single precision
+  int leap_days = 0;        // leap days since the epoch, negative before it
+  std::int32_t field = -1;  // the record's year field it was worked out for
 };
 
 // The year of a record's year field under the gregorian calendar, the
