@@ -58,9 +58,10 @@ coverage numbers are left empty: missing (a file is not there),
 unreadable, empty (a listing with no records), cut (the trace of a run that
 stopped early: it ends before 365.0, or on a rise at 365.0 with no closing
 point) or broken (a trace that is not a step line of (time, 0 or 1) points
-from 0.0 to 365.0, a listing's date that is not a number, a tab or line end
-in the name).  Such a stem is also named on standard error, why, and the
-other stems are still reported.
+from 0.0 to 365.0, a listing's date that is not a number).  Such a stem is
+also named on standard error, why, and the other stems are still reported.
+A control character in a name (a tab, a line end) is shown as \xNN, as
+vantrel's reports and summary show it.
 
 Exit status: 0 all reported, 1 some stem could not be reported, 2 usage.
 )";
@@ -74,16 +75,16 @@ struct StemReport : StationYear {
 // Why path cannot be read, for the stem's report, with its status word; or nothing.
 bool unreadable(const std::string& path, StemReport& r) {
   if (::access(path.c_str(), F_OK) != 0) {
-    r.message = path + ": not found";
+    r.message = shown_name(path) + ": not found";
     r.status = "missing";
     return true;
   }
   int err = 0;
   const textio::RandomFile f(path, err);
   if (err == EISDIR) {
-    r.message = path + ": is a folder, not a file";
+    r.message = shown_name(path) + ": is a folder, not a file";
   } else if (err != 0) {
-    r.message = path + ": cannot be read (permission denied)";
+    r.message = shown_name(path) + ": cannot be read (permission denied)";
   } else {
     return false;
   }
@@ -206,21 +207,16 @@ namespace {
 StemReport report_stem(const std::string& path, bool tsv) {
   StemReport r;
   const std::string jul = path + ".jul", gap = path + ".gap";
-  if (unreadable(jul, r)) return r;
-  if (tsv && path.find_first_of("\t\n") != std::string::npos) {
-    r.message = path + ": a tab or line end in the name would break the table";
-    r.status = "broken";
-    return r;
-  }
-  if (unreadable(gap, r)) return r;
+  if (unreadable(jul, r) || unreadable(gap, r)) return r;
   int err = 0;
   const textio::RandomFile listing(jul, err);
   int trace_err = 0;
   const textio::RandomFile trace(gap, trace_err);
-  static_cast<StationYear&>(r) = read_station_year(listing, trace, jul, gap, !tsv);
+  static_cast<StationYear&>(r) =
+      read_station_year(listing, trace, shown_name(jul), shown_name(gap), !tsv);
   if (err != 0 || (trace_err != 0 && r.fault == records::CoverageFault::none)) {
     r.fault = records::CoverageFault::unreadable;
-    r.message = (err != 0 ? jul : gap) + ": cannot be read";
+    r.message = shown_name(err != 0 ? jul : gap) + ": cannot be read";
   }
   r.counted = r.fault != records::CoverageFault::unreadable || r.dated;
   switch (r.fault) {
@@ -276,9 +272,9 @@ std::string text_report(const std::string& path, const StemReport& r) {
                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   const std::size_t slash = path.rfind('/');
   const records::Coverage& c = r.cov;
-  std::string t = (slash == std::string::npos ? path : path.substr(slash + 1)) + ": station-year " +
-                  std::to_string(c.year) + "\nfirst record  " + c.first + "\nlast record   " +
-                  c.last +
+  std::string t = shown_name(slash == std::string::npos ? path : path.substr(slash + 1)) +
+                  ": station-year " + std::to_string(c.year) + "\nfirst record  " + c.first +
+                  "\nlast record   " + c.last +
                   "\ngaps between them: " + (c.gaps != 0 ? std::to_string(c.gaps) : "none") + "\n";
   for (const std::string& b : c.breaks) t += b + '\n';
   t += "coverage (share of time with data):\n";

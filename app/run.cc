@@ -360,7 +360,9 @@ int run(Console& con, textio::FileSystem& fs, records::Calendar calendar) {
   } else if (!pair.open(names, false, false, con, fs)) {
     status = kExitOpenFailed;
   } else {
+    unfinished.writing(names.listing, names.trace);
     announce(st, con);
+    con.lines.flush();  // the reading line stands, however the run ends
     textio::Reader data(*source);
     textio::Item items[5 + records::kMaxValues];
     Loop l{st, data, {items, record_items(st.obs, st.nval, items)}, con};
@@ -393,7 +395,7 @@ FileRun run_file(const FileNames& names, const RunSettings& settings, Console& c
   unsigned notes_told = 0;
   const auto finish = [&](FileRun& year, Pair* pair) {
     year.counted = file.counted;
-    year.nval = std::max(st.nval, 0);
+    year.nval = st.nval;  // -1 where the file's count could not be taken
     year.notes = con.notes() & ~notes_told;
     notes_told = con.notes();
     year.message = con.first_error();
@@ -422,13 +424,14 @@ FileRun run_file(const FileNames& names, const RunSettings& settings, Console& c
   } else if (file.counted) {
     year.status = count_values(*source, settings.skip_lines, first, st, con, settings.tell_count);
   }
-  file.nval = std::max(st.nval, 0);
+  file.nval = st.nval;
   auto pair = std::make_unique<Pair>();
   bool open = year.status == kExitOk && !settings.split_years;
   if (open && !pair->open(names, settings.make_folders, settings.summarise, con, fs)) {
     year.status = kExitOpenFailed;
     open = false;
   }
+  if (open) unfinished.writing(names.listing, names.trace);
   if (year.status != kExitOk) {
     finish(year, nullptr);
     unfinished.finished();
@@ -442,7 +445,9 @@ FileRun run_file(const FileNames& names, const RunSettings& settings, Console& c
   l.split = settings.split_years;
   const int lines_per_record = file.nval > records::kValuesPerLine ? 2 : 1;
   Ending e = Ending::end;
-  if (!data.skip_lines(settings.skip_lines)) {
+  // A count taken from the file passed over the header's lines already.
+  if (file.counted) data.number_lines_from(settings.skip_lines + 1);
+  if (!data.skip_lines(file.counted ? 0 : settings.skip_lines)) {
     // The file ended, or failed, within the lines passed over.
     if (data.io_error() != 0) {
       say::unreadable(data.io_error(), con);
@@ -474,6 +479,7 @@ FileRun run_file(const FileNames& names, const RunSettings& settings, Console& c
     year.names = year_names(names, l.year, st.calendar == records::Calendar::classic);
     pair = std::make_unique<Pair>();
     open = pair->open(year.names, settings.make_folders, settings.summarise, con, fs);
+    if (open) unfinished.writing(year.names.listing, year.names.trace);
     if (!open) {
       year.status = kExitOpenFailed;
       finish(year, nullptr);

@@ -26,7 +26,7 @@ struct FileRun {
   int status = 0;              // exit status of the run
   FileNames names;             // the data file and the outputs written (a year's, split)
   std::uint64_t records = 0;   // records listed
-  std::int32_t nval = 0;       // values a record, as given or counted
+  std::int32_t nval = -1;      // values a record, as given or counted; -1 where not known
   bool counted = false;        // nval was counted on the file's first record line
   unsigned notes = 0;          // the kinds of notes reported (Note)
   std::string message;         // the first failure's, with its line

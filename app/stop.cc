@@ -20,7 +20,13 @@ namespace {
 
 struct Stop {
   std::mutex lock;  // over what follows
-  std::vector<std::string> unfinished;
+  // Each data file being run, as reports show it, and the outputs it is
+  // writing.
+  struct File {
+    std::string shown;
+    std::string outputs[2];
+  };
+  std::vector<File> unfinished;
   const textio::Sink* keep = nullptr;
   std::function<void(int)> then;
 };
@@ -34,13 +40,23 @@ Stop& stop() {
   finish_lock().lock();  // for good: no run finishes from now on
   Stop& s = stop();
   const std::lock_guard g(s.lock);
-  textio::abandon_outputs(s.keep);
+  const std::vector<std::string> cut = textio::abandon_outputs(s.keep);
   if (s.then) s.then(sig);
-  for (const std::string& file : s.unfinished) {
+  for (const Stop::File& file : s.unfinished) {
+    // An output written in place (a device, or a folder that takes no new
+    // file) is cut where the stop found it.
+    std::string in_place;
+    for (const std::string& out : file.outputs) {
+      if (std::find(cut.begin(), cut.end(), out) == cut.end()) continue;
+      in_place += (in_place.empty() ? "" : " and ") + quoted_name(out);
+    }
     const std::string line = report_line(
-        Severity::error, {file, 0},
-        std::string("stopped by ") + stop_signal_name(sig) +
-            " before the end of the file: its listing and trace were left as they were");
+        Severity::error, {file.shown, 0},
+        std::string("stopped by ") + stop_signal_name(sig) + " before the end of the file: " +
+            (in_place.empty()
+                 ? "its listing and trace were left as they were"
+                 : in_place + ", written in place, " +
+                       (in_place.find(" and ") == std::string::npos ? "is" : "are") + " cut"));
     (void)!::write(2, line.data(), line.size());
   }
   ::_exit(128 + sig);
@@ -86,7 +102,14 @@ void set_stop(const textio::Sink* keep, std::function<void(int)> then) {
 
 Unfinished::Unfinished(std::string shown) : shown_(std::move(shown)) {
   const std::lock_guard g(stop().lock);
-  stop().unfinished.push_back(shown_);
+  stop().unfinished.push_back({shown_, {}});
+}
+
+void Unfinished::writing(const std::string& listing, const std::string& trace) {
+  const std::lock_guard g(stop().lock);
+  for (Stop::File& f : stop().unfinished) {
+    if (f.shown == shown_) f.outputs[0] = listing, f.outputs[1] = trace;
+  }
 }
 
 Unfinished::~Unfinished() {
@@ -96,7 +119,9 @@ Unfinished::~Unfinished() {
 void Unfinished::finished() {
   const std::lock_guard g(stop().lock);
   auto& files = stop().unfinished;
-  if (const auto it = std::find(files.begin(), files.end(), shown_); it != files.end())
+  if (const auto it = std::find_if(files.begin(), files.end(),
+                                   [this](const Stop::File& f) { return f.shown == shown_; });
+      it != files.end())
     files.erase(it);
   registered_ = false;
 }

@@ -33,6 +33,8 @@ class Unfinished {
   ~Unfinished();
   Unfinished(const Unfinished&) = delete;
   Unfinished& operator=(const Unfinished&) = delete;
+  // The file is writing the outputs listing and trace, named as opened.
+  void writing(const std::string& listing, const std::string& trace);
   // The file's outputs are in place.
   void finished();
 

@@ -76,16 +76,15 @@ std::string summary_row(const std::string& path, const FileNames& names, const F
   const std::string stem_path = out.substr(0, out.size() - 4);
   const std::size_t slash = stem_path.rfind('/');
   const std::string stem = slash == std::string::npos ? stem_path : stem_path.substr(slash + 1);
-  const bool known_count =
-      run.counted ? run.status != kExitNoCount && run.status != kExitOpenFailed : true;
   const bool opened =
       run.status != kExitOpenFailed && run.status != kExitNoCount && run.status != kExitDialogue;
   const records::Coverage& c = run.coverage;
   const bool dated = opened && !c.first.empty();
   std::string row = shown_name(path) + '\t' + shown_name(stem) + '\t' + shown_name(stem_path) +
                     '\t' + status_word(run.status) + '\t' + std::to_string(run.status) + '\t';
-  row += (known_count && opened ? std::to_string(run.nval) : "") + '\t';
-  row += std::string(run.counted ? "yes" : "no") + '\t';
+  // The count and whether it was taken from the file, where it is known.
+  row +=
+      (run.nval >= 0 ? std::to_string(run.nval) + (run.counted ? "\tyes" : "\tno") : "\t") + '\t';
   row += (opened ? std::to_string(run.records) : "") + '\t';
   row += (dated ? c.first + '\t' + c.last + '\t' + std::to_string(c.year) : "\t\t") + '\t';
   if (run.covered) {

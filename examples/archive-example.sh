@@ -10,7 +10,7 @@
 #   examples/archive-example.sh [VANTREL]     (default build/release/vantrel)
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
-tool=${1:-$root/build/release/vantrel}
+tool=$(realpath "${1:-$root/build/release/vantrel}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"

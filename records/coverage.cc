@@ -1,5 +1,6 @@
 #include "records/coverage.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -16,8 +17,22 @@ constexpr std::int64_t kDayMinutes = 1440;
 constexpr int kMonthl[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
 
 // The shares are of whole minutes, as the trace's times rounded to the minute.
+// A time far off the year (a trace made by hand) is held at a bound that
+// no step line reaches, rather than overflowing.
 std::int64_t minutes(double t) {
-  return static_cast<std::int64_t>(std::floor(t * kDayMinutes + 0.5));
+  const double m = std::floor(t * kDayMinutes + 0.5);
+  return m > 1e15    ? std::int64_t{1} << 50
+         : m < -1e15 ? -(std::int64_t{1} << 50)
+                     : static_cast<std::int64_t>(m);
+}
+
+// The value of a time's text, as strtod reads it.
+double time_value(std::string_view text) {
+  if (text.starts_with('+')) text.remove_prefix(1);
+  double v = 0;
+  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), v);
+  if (ec == std::errc{} && end == text.data() + text.size()) return v;
+  return std::strtod(std::string(text).c_str(), nullptr);  // past a double's range
 }
 
 // n with a 0 before it below 10.
@@ -47,13 +62,16 @@ std::string_view trim(std::string_view s) {
 // A time as a trace line writes it: an optional sign, digits with a point
 // (or a point and digits), an optional exponent.
 bool time_text(std::string_view s) {
-  std::size_t i = s.starts_with('+') || s.starts_with('-') ? 1 : 0;
-  const std::size_t whole = s.find_first_not_of("0123456789", i);
-  std::size_t end = whole == std::string_view::npos ? s.size() : whole;
+  // Past the digits from i.
+  const auto past_digits = [s](std::size_t i) {
+    while (i < s.size() && s[i] >= '0' && s[i] <= '9') ++i;
+    return i;
+  };
+  const std::size_t i = s.starts_with('+') || s.starts_with('-') ? 1 : 0;
+  std::size_t end = past_digits(i);
   const bool any_whole = end > i;
   if (end < s.size() && s[end] == '.') {
-    const std::size_t frac = s.find_first_not_of("0123456789", end + 1);
-    const std::size_t frac_end = frac == std::string_view::npos ? s.size() : frac;
+    const std::size_t frac_end = past_digits(end + 1);
     if (!any_whole && frac_end == end + 1) return false;
     end = frac_end;
   } else if (!any_whole) {
@@ -62,9 +80,8 @@ bool time_text(std::string_view s) {
   if (end < s.size() && (s[end] == 'e' || s[end] == 'E')) {
     std::size_t e = end + 1;
     if (e < s.size() && (s[e] == '+' || s[e] == '-')) ++e;
-    if (e == s.size()) return false;
-    end = s.find_first_not_of("0123456789", e);
-    if (end == std::string_view::npos) end = s.size();
+    end = past_digits(e);
+    if (end == e) return false;
   }
   return end == s.size();
 }
@@ -147,14 +164,15 @@ void CoverageBuilder::trace_line(std::string_view line) {
   if (fault_ != CoverageFault::none || trace_fault_ != CoverageFault::none) return;
   if (line.ends_with('\r')) line.remove_suffix(1);
   // Two words parted by blanks: the time and the state.
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
   std::string_view w[3];
   std::size_t n = 0;
-  for (std::size_t i = 0; i < line.size() && n < 3;) {
-    const std::size_t start = line.find_first_not_of(" \t", i);
-    if (start == std::string_view::npos) break;
-    const std::size_t end = std::min(line.find_first_of(" \t", start), line.size());
-    w[n++] = line.substr(start, end - start);
-    i = end;
+  for (std::size_t i = 0; n < 3;) {
+    while (i < line.size() && blank(line[i])) ++i;
+    if (i == line.size()) break;
+    const std::size_t start = i;
+    while (i < line.size() && !blank(line[i])) ++i;
+    w[n++] = line.substr(start, i - start);
   }
   if (n != 2 || !time_text(w[0]) || (w[1] != "0" && w[1] != "1")) {
     trace_fault_ = CoverageFault::trace;
@@ -162,14 +180,14 @@ void CoverageBuilder::trace_line(std::string_view line) {
                      ": not a point of a time and a state 0 or 1: \"" + std::string(line) + "\"";
     return;
   }
-  Point p{std::strtod(std::string(w[0]).c_str(), nullptr), w[1][0] - '0',
-          std::string(w[0]) + " " + std::string(w[1])};
-  if (lines_ == 1) first_ = p;
   // A pair of points is taken once the next shows that its second is not
   // the last, whose time stands for the year's end.
   if (lines_ >= 3) step(prev_, last_);
-  prev_ = std::move(last_);
-  last_ = std::move(p);
+  std::swap(prev_, last_);
+  last_.t = time_value(w[0]);
+  last_.s = w[1][0] - '0';
+  last_.text.assign(w[0]).append(" ").append(w[1]);
+  if (lines_ == 1) first_ = last_;
 }
 
 // The pair a, b of points, b on line pairs_ + 2: the step line's rule, and

@@ -116,37 +116,59 @@ cli 0 '-y -c gregorian years.tmp' './years-2023.gap ./years-2023.jul ./years-202
 cli 1 '-c gregorian far.tmp' './far.gap ./far.jul ' "vantrel: far.tmp: error: Read error|vantrel: far.tmp: error: 1/ 1/ 2100 0: 0|vantrel: far.tmp:1: error: the year (\"2100\") is not one the gregorian calendar takes: 1900 to 2099 in four digits, or two digits (89 to 99 for 1989 to 1999, 00 to 88 for 2000 to 2088)|" 'far.tmp read-error 1 0 0 |'
 cli 0 'a/st.all.tmp --values 1 -j 3 --output-dir=a b/c.d' './a/c.gap ./a/c.jul ./a/st.gap ./a/st.jul ' '' 'a/st.all.tmp listed 0 1 1 |b/c.d listed 0 1 1 |'
 cli 2 'late.tmp' './late.gap ./late.jul ' "vantrel: late.tmp: error: HEY, 0.0034722222 is less than 1.0  1/ 1/ 90 0: 5|vantrel: late.tmp: error: DATES OUT OF ORDER|vantrel: late.tmp:2: error: the record is dated before the one above it|" 'late.tmp out-of-order 2 1 1 |'
-cli 4 '-j 1 -n 1 -o . bad.tmp b/bad.tmp b/c.d' './bad.gap ./bad.jul ./c.gap ./c.jul ' "vantrel: bad.tmp: error: Read error|vantrel: bad.tmp: error: 1/ 1/ 90 0: 5 1.0|vantrel: bad.tmp:2: error: value 1 (\"x\") is not a number|vantrel: b/bad.tmp: error: cannot open data file 'b/bad.tmp': No such file or directory|" 'bad.tmp read-error 1 1 1 |b/bad.tmp cannot-open 4   |b/c.d listed 0 1 1 |'
+cli 4 '-j 1 -n 1 -o . bad.tmp b/bad.tmp b/c.d' './bad.gap ./bad.jul ./c.gap ./c.jul ' "vantrel: bad.tmp: error: Read error|vantrel: bad.tmp: error: 1/ 1/ 90 0: 5 1.0|vantrel: bad.tmp:2: error: value 1 (\"x\") is not a number|vantrel: b/bad.tmp: error: cannot open data file 'b/bad.tmp': No such file or directory|" 'bad.tmp read-error 1 1 1 |b/bad.tmp cannot-open 4 1  |b/c.d listed 0 1 1 |'
 cli 6 '-j 1 b/c.d short.tmp hdr.tmp' './b/c.gap ./b/c.jul ' "vantrel: short.tmp:1: error: the line holds 3 numbers, not the 5 date and time parts and 0 to 12 values of a record|vantrel: hdr.tmp:1: error: the values cannot be counted: the line holds more than plain numbers (a header? --skip-lines passes over it)|" 'b/c.d listed 0 1 1 |short.tmp no-count 6   |hdr.tmp no-count 6   |'
 cli 0 '--skip-lines=1 hdr.tmp' './hdr.gap ./hdr.jul ' '' 'hdr.tmp listed 0 1 1 |'
 cli 0 '-j1 -n 1 holes.tmp empty.tmp' './empty.gap ./empty.jul ./holes.gap ./holes.jul ' "vantrel: holes.tmp:2: note: an empty value took the previous record's value: 1 value in 1 record, the first on this line; is a field missing?|vantrel: holes.tmp:3: note: the last record is cut short by the end of the file and is not listed|vantrel: empty.tmp: note: the data file holds no record: the listing is empty|" 'holes.tmp listed 0 1 2 cut-last-record,carried-empty-value|empty.tmp listed 0 1 0 empty|'
 cli 7 '-S -j 1 -n 1 holes.tmp a/st.all.tmp' './a/st.gap ./a/st.jul ./holes.gap ./holes.jul ' "vantrel: holes.tmp:2: error: an empty value took the previous record's value: 1 value in 1 record, the first on this line; is a field missing?|vantrel: holes.tmp:3: error: the last record is cut short by the end of the file and is not listed|" 'holes.tmp noted 7 1 2 cut-last-record,carried-empty-value|a/st.all.tmp listed 0 1 1 |'
 cli 4 "-n 1 'new
-line.tmp'" '' "vantrel: new\\x0aline.tmp: error: cannot open data file 'new\\x0aline.tmp': No such file or directory|" 'new\x0aline.tmp cannot-open 4   |'
-cli 5 '-j1 -n1 full.tmp a' './full.jul ' "vantrel: full.tmp: error: the trace file 'full.gap' could not be written in full: No space left on device|vantrel: a: error: cannot open data file 'a': Is a directory|" 'full.tmp write-failed 5 1 1 |a cannot-open 4   |'
+line.tmp'" '' "vantrel: new\\x0aline.tmp: error: cannot open data file 'new\\x0aline.tmp': No such file or directory|" 'new\x0aline.tmp cannot-open 4 1  |'
+cli 5 '-j1 -n1 full.tmp a' './full.jul ' "vantrel: full.tmp: error: the trace file 'full.gap' could not be written in full: No space left on device|vantrel: a: error: cannot open data file 'a': Is a directory|" 'full.tmp write-failed 5 1 1 |a cannot-open 4 1  |'
 unset POSIXLY_CORRECT
 [ "$(ls -A fx | grep -c vantrel)" = 0 ] || fail "temporary outputs left"
 
 # A stop on SIGINT, SIGTERM or SIGHUP, while a batch is held by a pipe whose
 # writer has sent one record and waits: the file finished is listed and
-# summed up, the one held keeps its earlier listing though its new one is
-# open, and is named, and nothing temporary is left. Signals a shell's
-# background job starts with ignored are given back their default first;
-# one the tool is started with ignored (nohup) stays so.
-printf '1 1 90 0 0 1\n' > done.tmp && mkfifo held.tmp
+# summed up, the one held keeps its earlier listing (through the link that
+# stands for it) though its new one is open, and is named, and nothing
+# temporary is left. Signals a shell's background job starts with ignored
+# are given back their default first; one the tool is started with
+# ignored (nohup) stays so. A run that ends replaces the file a link names,
+# and the link stays.
+printf '1 1 90 0 0 1\n' > done.tmp && mkfifo held.tmp && mkdir store && ln -s store/held.jul held.jul
 for sig in INT:130 TERM:143 HUP:129; do
   want=${sig#*:} sig=${sig%:*}
-  rm -f done.jul sum.tsv && echo earlier > held.jul
+  rm -f done.jul sum.tsv && echo earlier > store/held.jul
   { cat done.tmp; sleep 5; } > held.tmp & writer=$!
   env --default-signal=INT,TERM,HUP $tool -j1 -s sum.tsv done.tmp held.tmp 2> stderr & pid=$!
   i=0; until ls -A | grep -q '^\.vantrel-.*held.gap' || [ $i -gt 100 ]; do i=$((i + 1)); sleep 0.05; done
   kill -$sig $pid; wait $pid; got=$?; kill $writer 2> /dev/null
-  [ "$got" = "$want" ] && same held.jul earlier && [ -s done.jul ] &&
+  [ "$got" = "$want" ] && same store/held.jul earlier && [ -s done.jul ] &&
     [ "$(tail -n +2 sum.tsv | cut -f1,4)" = "$(printf 'done.tmp\tlisted')" ] &&
-    [ "$(ls -A | grep -c vantrel)" = 0 ] ||
+    [ "$(ls -A . store | grep -c vantrel)" = 0 ] ||
     fail "SIG$sig: status $got, $(ls -A | tr '\n' ' '), summary $(cat sum.tsv)"
   same stderr "vantrel: held.tmp: error: stopped by SIG$sig before the end of the file: its listing and trace were left as they were"
 done
+cat done.tmp > held.tmp & $tool held.tmp && [ -L held.jul ] && same store/held.jul "  0.000  365.000 01-01-1990 00:00     1.00" ||
+  fail "a linked listing: $(ls -l held.jul)"
+
+# Run by someone else than the outputs' owner: a listing that may not be
+# written is not replaced (status 4), and in a folder that takes no new
+# file, outputs written in place are named as cut by a stop.
+if [ "$(id -u)" = 0 ] && command -v setpriv > /dev/null; then
+  as_nobody() { setpriv --reuid=nobody --regid=nogroup --clear-groups "$@"; }
+  mkdir open shut && chmod 777 open && printf '1 1 90 0 0\n' > open/p.tmp && echo mine > open/p.jul
+  chmod 444 open/p.jul && chmod 644 open/p.tmp
+  (cd open && as_nobody $tool p.tmp 2> ../stderr); [ $? = 4 ] && same open/p.jul mine ||
+    fail "a listing that may not be written: replaced"
+  same stderr "vantrel: p.tmp: error: cannot open listing file 'p.jul': Permission denied"
+  mkfifo shut/w.tmp && touch shut/w.jul shut/w.gap && chmod 666 shut/w.jul shut/w.gap && chmod 555 shut
+  { printf '1 1 90 0 0\n'; sleep 5; } > shut/w.tmp & writer=$!
+  (cd shut && exec setpriv --reuid=nobody --regid=nogroup --clear-groups \
+    env --default-signal=TERM $tool w.tmp 2> ../stderr) & pid=$!
+  sleep 0.5; kill -TERM $pid; wait $pid; kill $writer 2> /dev/null; chmod 755 shut
+  same stderr "vantrel: w.tmp: error: stopped by SIGTERM before the end of the file: 'w.jul' and 'w.gap', written in place, are cut"
+fi
 nohup $tool held.tmp > /dev/null 2> stderr & pid=$!; sleep 0.3; kill -HUP $pid; sleep 0.2
 kill -0 $pid 2> /dev/null || fail "nohup: stopped by SIGHUP"
 kill -TERM $pid; wait $pid

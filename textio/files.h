@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "textio/stream.h"
 
@@ -27,9 +28,11 @@ class FileSystem {
 // The real file system of the process. A file opened for writing is
 // written under a temporary name in its folder, ".vantrel-PID-N.NAME", and
 // renamed into place when committed, so that a run killed outright leaves
-// the earlier file whole; one dropped uncommitted is removed. Where that
-// cannot be (the path is a link, a device or a pipe, or the folder takes no
-// new file but the file exists), the file is written in place.
+// the earlier file whole; one dropped uncommitted is removed. A link is
+// followed, and the file it names replaced so. An existing file that may
+// not be written is refused. Where renaming cannot be (a device or a pipe,
+// or a folder that takes no new file but the file exists), the file is
+// written in place.
 class DiskFileSystem : public FileSystem {
  public:
   std::unique_ptr<Source> open_read(const std::string& path, int& err) override;
@@ -55,8 +58,9 @@ class RandomFile : public RandomSource {
 
 // For a process stopped by a signal: removes the file of every output of
 // DiskFileSystem not yet committed but keep's, and lets no other output be
-// opened or committed from then on.
-void abandon_outputs(const Sink* keep = nullptr);
+// opened or committed from then on. Returns the names of those being
+// written in place, which are left cut.
+std::vector<std::string> abandon_outputs(const Sink* keep = nullptr);
 
 // Opens /dev/null on any of standard input, output and error that the
 // process was started without, so that no file the run opens takes their

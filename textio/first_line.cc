@@ -59,13 +59,22 @@ std::size_t count_numbers(std::string_view line) {
 FirstLine read_first_line(Source& src, std::uint64_t skip) {
   FirstLine first;
   std::size_t start = 0;  // where the line being looked at starts
-  std::uint64_t line = 1;
+  std::uint64_t line = skip + 1;
   char buf[4096];
+  // The lines passed over are read and dropped: the look-ahead starts after
+  // them, however long they are.
+  std::uint64_t skipped = 0;
   while (first.head.size() < kMaxHead) {
     std::size_t got = 0;
     first.io_error = src.read(buf, sizeof buf, got);
     if (first.io_error != 0) return first;
-    first.head.append(buf, got);
+    std::string_view bytes(buf, got);
+    while (skipped < skip && !bytes.empty()) {
+      const std::size_t nl = bytes.find('\n');
+      bytes.remove_prefix(nl == std::string_view::npos ? bytes.size() : nl + 1);
+      skipped += nl == std::string_view::npos ? 0 : 1;
+    }
+    first.head.append(bytes);
     // Every line that ends in what has been read, and at the source's end
     // the last one too.
     for (std::size_t nl; start < first.head.size(); start = nl + 1, ++line) {
@@ -76,7 +85,7 @@ FirstLine read_first_line(Source& src, std::uint64_t skip) {
       }
       std::string_view text(first.head.data() + start, nl - start);
       if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-      if (line <= skip || text.find_first_not_of(" \t") == std::string_view::npos) continue;
+      if (text.find_first_not_of(" \t") == std::string_view::npos) continue;
       first.line = line;
       first.numbers = count_numbers(text);
       return first;

@@ -13,7 +13,8 @@ namespace textio {
 
 // What the first line of a source that is not blank holds.
 struct FirstLine {
-  std::string head;         // every byte read from the source, to hand on to the reader
+  std::string head;         // every byte read from the source after the lines passed over,
+                            // to hand on to the reader
   std::uint64_t line = 0;   // its number, from 1; 0 when there is none within kMaxHead bytes
   std::size_t numbers = 0;  // the plain numbers on it; 0 when it holds anything else as well
   int io_error = 0;         // the errno value of a failed read, or 0
@@ -23,7 +24,7 @@ struct FirstLine {
 inline constexpr std::size_t kMaxHead = std::size_t{64} * 1024;
 
 // Reads src up to the end of its first line that is not blank, after the
-// first skip lines, whatever those hold.
+// first skip lines, whatever those hold, which it drops (line counts them).
 FirstLine read_first_line(Source& src, std::uint64_t skip = 0);
 
 // The plain decimal numbers on line (an optional sign, digits with an

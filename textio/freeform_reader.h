@@ -46,6 +46,9 @@ class Reader {
   // Passes over the next n lines whole, whatever they hold (a logger's
   // header), counting them; false when the source ends or fails first.
   bool skip_lines(std::uint64_t n);
+  // Counts the line the reader stands on as line n (from 1): for a source
+  // whose first lines were passed over before it.
+  void number_lines_from(std::uint64_t n) { line_ = record_line_ = n; }
 
   // Why the last read ended in error.
   Fault fault() const { return general_.fault(); }
