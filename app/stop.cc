@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <csignal>
 #include <string>
 #include <system_error>
@@ -24,7 +25,7 @@ struct Stop {
   // writing.
   struct File {
     std::string shown;
-    std::string outputs[2];
+    std::array<std::string, 2> outputs;
   };
   std::vector<File> unfinished;
   const textio::Sink* keep = nullptr;

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr std::int32_t kMonthl[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
-
 // The epoch-day time by its steps: the years' days, then 1.0 added for each
 // leap day since 1989 (taken away for each before it), one at a time.
 float stepwise_bigx(float x, int y) {
