@@ -4,6 +4,7 @@ worktree of a commit, one at a time, and checks that the suite (on the
 default and the portable build) or the fuzz targets (on both) notice it.
 
   mutation/mutate.py [--commit REV] [--only M01,M07] [--fuzz-seconds N] [LIST]
+  mutation/mutate.py --check [LIST]      (stale mutations of the working tree)
 
 The worktree and its four build folders live in build/mutants and are kept
 between mutants and between runs, so that each mutant rebuilds only what it
@@ -23,22 +24,53 @@ BUILDS = ["dev", "portable", "fuzz", "fuzz-portable"]  # each a preset of the tr
 
 
 def parse(path, text):
-    """The mutations of the list: id, path, what, the lines out and in."""
+    """The mutations of the list: id, path, what, anchor, the code out and in."""
     muts, cur = [], None
     for no, line in enumerate(text.split("\n"), 1):
         m = re.match(r"## (\S+) (\S+?): (.+)$", line)
         if m:
-            cur = {"id": m[1], "path": m[2], "what": m[3], "old": [], "new": []}
+            cur = {"id": m[1], "path": m[2], "what": m[3], "anchor": "", "old": [], "new": []}
             muts.append(cur)
+        elif cur is not None and line.startswith("@ ") and not cur["old"]:
+            cur["anchor"] = line[2:]
         elif cur is not None and line[:1] in "-+" and line:
             if line[0] == "-" and cur["new"]:
                 sys.exit(f"{path}:{no}: the '-' lines of {cur['id']} come before its '+' lines")
-            cur["old" if line[0] == "-" else "new"].append(line[1:])
+            cur["old" if line[0] == "-" else "new"].append(line[2:] if line[1:2] == " " else line[1:])
         elif line.strip() and not line.startswith("#"):
-            sys.exit(f"{path}:{no}: not a header, a '-' or '+' line, a comment or blank")
+            sys.exit(f"{path}:{no}: not a header, an anchor, a '-' or '+' line, a comment or blank")
         else:
             cur = None
     return muts
+
+
+def locate(text, mut):
+    """The span of text that mut takes out: its code, the first time it stands
+    after its anchor (which must stand once), every run of blanks and line
+    ends taken as one blank on both sides; None where it is not found."""
+    start = 0
+    if mut["anchor"]:
+        if text.count(mut["anchor"]) != 1:
+            return None
+        start = text.index(mut["anchor"])
+    hay, where = [], []
+    for i in range(start, len(text)):
+        if text[i] in " \t\n":
+            if hay and hay[-1] == " ":
+                continue
+            hay.append(" ")
+        else:
+            hay.append(text[i])
+        where.append(i)
+    needle = re.sub(r"[ \t\n]+", " ", " ".join(mut["old"])).strip()
+    k = "".join(hay).find(needle) if needle else -1
+    return None if k < 0 else (where[k], where[k + len(needle) - 1] + 1)
+
+
+def mutated(text, mut):
+    """text with mut in place, or None where its code is not found."""
+    span = locate(text, mut)
+    return None if span is None else text[:span[0]] + "\n".join(mut["new"]) + text[span[1]:]
 
 
 def run(log, *cmd, cwd=None):
@@ -81,8 +113,18 @@ def main():
     ap.add_argument("--commit", default="HEAD")
     ap.add_argument("--only", default="")
     ap.add_argument("--fuzz-seconds", type=int, default=15)
+    ap.add_argument("--check", action="store_true",
+                    help="only name the mutations whose code the working tree does not hold")
     ap.add_argument("list", nargs="?", help="the list (default: the commit's mutation/mutations.txt)")
     args = ap.parse_args()
+    if args.check:
+        path = args.list or os.path.join(ROOT, "mutation", "mutations.txt")
+        stale = [m for m in parse(path, open(path, encoding="utf-8").read())
+                 if not os.path.isfile(os.path.join(ROOT, m["path"]))
+                 or mutated(open(os.path.join(ROOT, m["path"]), encoding="utf-8").read(), m) is None]
+        for m in stale:
+            print(f"stale: {m['id']} {m['path']}: {m['what']}")
+        return 1 if stale else 0
     git = ["git", "-C", ROOT]
     commit = subprocess.run([*git, "rev-parse", "--verify", f"{args.commit}^{{commit}}"], check=True,
                             capture_output=True, text=True).stdout.strip()
@@ -136,16 +178,13 @@ def main():
         for old in glob.glob(f"{logs}/{m['id']}.*"):
             os.remove(old)
         t0, target = time.time(), os.path.join(TREE, m["path"])
-        lines = open(target, encoding="utf-8").read().split("\n") if os.path.isfile(target) else []
-        k = len(m["old"])
-        at = [i for i in range(len(lines) - k + 1) if lines[i:i + k] == m["old"]]
-        if len(at) != 1:
-            kind, where = "stale", f"found {len(at)} times"
+        mutant = mutated(open(target, encoding="utf-8").read(), m) if os.path.isfile(target) else None
+        if mutant is None:
+            kind, where = "stale", "its anchor or code not found"
         else:
-            mutant = lines[:at[0]] + m["new"] + lines[at[0] + k:]
             try:
                 with open(target, "w", encoding="utf-8") as f:
-                    f.write("\n".join(mutant))
+                    f.write(mutant)
                 kind, where = verdict(m, args.fuzz_seconds, logs)
             finally:
                 subprocess.run(["git", "-C", TREE, "checkout", "--quiet", "--", m["path"]], check=True)
