@@ -30,9 +30,9 @@ enum class Outcome {
 class Reader {
  public:
   // Most bytes asked of the source at a time, unless the reader is told
-  // less: large enough that the calls into the kernel cost little (a quarter
-  // as many as 64 KiB blocks took 3 ms off a year), small enough that it and
-  // the listing's buffer stay in the second-level cache.
+  // less: large enough that the calls into the kernel cost little (see
+  // doc/performance.md), small enough that it and the listing's buffer stay
+  // in the second-level cache.
   static constexpr std::size_t kBlockSize = std::size_t{256} * 1024;
 
   // Reads from src, which must outlive the reader, at most block bytes (at
