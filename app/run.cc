@@ -198,7 +198,7 @@ Ending record_loop(Loop& l, Pair* pair, FileRun& done) {
     l.feb29 = feb29;
     done.records += listed;
     if ((e == Ending::end || e == Ending::new_year) && pair != nullptr)
-      write_points(pair->trace(), points, st.trace.close(points));
+      write_points(pair->trace(), points, records::trace_close(st.x, st.xold, points));
     return e;
   };
   for (;;) {
@@ -223,20 +223,20 @@ Ending record_loop(Loop& l, Pair* pair, FileRun& done) {
       l.first = false;
     }
 
-    const records::Times t =
+    // The run's steps, each on the run state: times, trace, order, listing.
+    const records::Times times =
         gregorian ? records::compute_times(r, st.gregorian) : records::compute_times(r);
-    st.x = t.x;
-    st.bigx = t.bigx;
-    const float xold = st.trace.xold();
-    write_points(pair->trace(), points, st.trace.record(st.x, points));
-    if (records::out_of_order(st.x, xold)) {
+    st.x = times.x;
+    st.bigx = times.bigx;
+    write_points(pair->trace(), points, records::trace_record(st.gap, st.x, st.xold, points));
+    if (records::out_of_order(st.x, st.xold)) {
       // The diagnostic as it has always read, "HEY, " and all: scripts look
       // for it. Kept as it is on purpose.
       FreeLine(l.con.lines)
           .text("HEY, ")
           .real(st.x)
           .text(" is less than ")
-          .real(xold)
+          .real(st.xold)
           .text("  ")
           .integer(r.month)
           .text("/")
@@ -257,8 +257,10 @@ Ending record_loop(Loop& l, Pair* pair, FileRun& done) {
 
     textio::Output& listing = pair->listing();
     char* p = listing.reserve(records::kMaxListingChars);
+    const records::Times t{st.x, st.bigx};
     listing.commit(p + (gregorian ? records::format_listing(p, r, t, st.nval, l.year)
                                   : records::format_listing(p, r, t, st.nval)));
+    st.xold = st.x;
     ++listed;
     feb29 = 0;
     if (r.month == 2 && r.day == 29) [[unlikely]] {
@@ -454,7 +456,7 @@ FileRun run_file(const FileNames& names, const RunSettings& settings, Console& c
       e = Ending::read_error;
     } else if (open) {
       records::TracePoint points[3];
-      write_points(pair->trace(), points, st.trace.close(points));
+      write_points(pair->trace(), points, records::trace_close(st.x, st.xold, points));
     }
   } else {
     e = record_loop(l, open ? pair.get() : nullptr, year);
@@ -486,8 +488,8 @@ FileRun run_file(const FileNames& names, const RunSettings& settings, Console& c
       break;
     }
     l.outputs_year = l.year;
-    st.trace = records::Trace{};
-    st.x = st.bigx = 0.0f;
+    st.gap = 1;
+    st.x = st.bigx = st.xold = 0.0f;
     e = record_loop(l, pair.get(), year);
   }
   unfinished.finished();

@@ -32,7 +32,8 @@ struct RunState {
   records::Observation obs;     // the current record
   float x = 0.0f;               // day-of-year time of the current record
   float bigx = 0.0f;            // epoch-day time of the current record
-  records::Trace trace;         // the coverage trace's gap and xold
+  float xold = 0.0f;            // day-of-year time of the last record listed; 0.0 before the first
+  std::int32_t gap = 1;         // the trace's first-record flag: 1 until the first record is traced
   records::Calendar calendar = records::Calendar::classic;  // of x and bigx
   records::GregorianYear gregorian;                         // the last record's year, gregorian
 };

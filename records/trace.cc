@@ -8,11 +8,9 @@ namespace records {
 const float kBreakDays = std::bit_cast<float>(0x3D2C0831u);
 const float kYearEndThreshold = std::bit_cast<float>(0x43B67C29u);
 
-int Trace::record(float x, TracePoint out[4]) {
-  const float xold = xold_;
-  xold_ = x;
-  if (gap_ != 0) {
-    gap_ = 0;
+int trace_record(std::int32_t& gap, float x, float xold, TracePoint out[4]) {
+  if (gap != 0) {
+    gap = 0;
     int n = 0;
     if (x != 0.0f) {
       out[n++] = {0.0f, 0};
@@ -31,10 +29,10 @@ int Trace::record(float x, TracePoint out[4]) {
   return 0;
 }
 
-int Trace::close(TracePoint out[3]) const {
-  if (xold_ < kYearEndThreshold) {
-    out[0] = {xold_, 1};
-    out[1] = {xold_, 0};
+int trace_close(float x, float xold, TracePoint out[3]) {
+  if (x < kYearEndThreshold) {
+    out[0] = {xold, 1};
+    out[1] = {xold, 0};
     out[2] = {kYearEnd, 0};
     return 3;
   }

@@ -22,21 +22,14 @@ extern const float kYearEndThreshold;
 // The end of the year on the trace's axis, in leap years too.
 constexpr float kYearEnd = 365.0f;
 
-// The trace of one run: the points its records add, and what it keeps of
-// them from one record to the next.
-class Trace {
- public:
-  // The points a record at x adds after those traced before it; fills out
-  // and returns 0, 1, 3 or 4. The record is then the last one traced.
-  int record(float x, TracePoint out[4]);
-  // The closing points at the end of the data file; fills out and returns 1 or 3.
-  int close(TracePoint out[3]) const;
-  // Day-of-year time of the last record traced; 0.0 before the first.
-  float xold() const { return xold_; }
+// The points a record at day-of-year time x adds after the last one traced,
+// at xold (0.0 before the first), with gap the first-record flag (1 until
+// the first record is traced, then 0, which this sets); fills out and
+// returns 0, 1, 3 or 4.
+int trace_record(std::int32_t& gap, float x, float xold, TracePoint out[4]);
 
- private:
-  std::int32_t gap_ = 1;  // 1 until the first record is traced
-  float xold_ = 0.0f;
-};
+// The closing points at the end of the data file, x and xold both the last
+// record's time (0.0 when there was none); fills out and returns 1 or 3.
+int trace_close(float x, float xold, TracePoint out[3]);
 
 }  // namespace records

@@ -20,9 +20,13 @@ std::string trace_of(const std::vector<float>& times, bool closed) {
     for (int k = 0; k < n; ++k)
       out << (out.tellp() > 0 ? ", " : "") << p[k].time << ' ' << p[k].state;
   };
-  records::Trace trace;
-  for (float t : times) put(trace.record(t, p));
-  if (closed) put(trace.close(p));
+  std::int32_t gap = 1;
+  float xold = 0.0f;
+  for (float t : times) {
+    put(records::trace_record(gap, t, xold, p));
+    xold = t;
+  }
+  if (closed) put(records::trace_close(xold, xold, p));
   return out.str();
 }
 
