@@ -268,7 +268,7 @@ int run_batch(const Options& opts, textio::Sink& out, textio::Sink& err, bool te
       FileRun r;
       r.status = kExitDialogue;
       r.message = refused;
-      r.counted = opts.nval == kCountValues;
+      r.counted = opts.count.is_counted();
       for (std::size_t i = 0; i < jobs.size(); ++i)
         rows[i] = summary_row(opts.files[i], jobs[i].names, r);
       (void)summary->write(rows);
@@ -303,7 +303,7 @@ int run_batch(const Options& opts, textio::Sink& out, textio::Sink& err, bool te
   auto work = [&] {
     for (std::size_t i = next++; i < jobs.size(); i = next++) {
       RunSettings s;
-      s.nval = opts.nval;
+      s.count = opts.count;
       s.skip_lines = opts.skip_lines;
       s.tell_count = terminal && jobs.size() == 1;
       s.strict = opts.strict;

@@ -117,7 +117,7 @@ bool dialogue_options(const Options& opts) {
   Options plain;
   plain.calendar = opts.calendar;
   plain.calendar_given = opts.calendar_given;
-  return opts.nval == plain.nval && opts.jobs == plain.jobs && opts.output_dir.empty() &&
+  return opts.count == plain.count && opts.jobs == plain.jobs && opts.output_dir.empty() &&
          !opts.keep_folders && opts.summary.empty() && !opts.strict && opts.skip_lines == 0 &&
          !opts.split_years;
 }
@@ -146,13 +146,21 @@ std::string parse_command_line(int argc, char* argv[], Options& opts) {
       case 1:
         opts.files.emplace_back(optarg);
         break;
-      case 'n':
-        opts.nval = kCountValues;
-        if (std::string_view(optarg) == "auto") break;
-        if (!whole_number<std::int32_t>(optarg, 0, records::kMaxValues, opts.nval))
+      case 'n': {
+        std::int32_t n = 0;
+        const auto count = whole_number<std::int32_t>(optarg, 0, records::kMaxValues, n)
+                               ? records::ValueCount::of(n)
+                               : std::nullopt;
+        if (std::string_view(optarg) == "auto") {
+          opts.count = records::ValueCount::counted();
+        } else if (count) {
+          opts.count = *count;
+        } else {
           return "-n (--values) takes a whole number from 0 to 12 or auto, not '" +
                  std::string(optarg) + "'";
+        }
         break;
+      }
       case 'H':
         if (!whole_number<std::uint64_t>(optarg, 0, std::numeric_limits<std::uint64_t>::max(),
                                          opts.skip_lines))

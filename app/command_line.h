@@ -9,15 +9,16 @@
 
 #include "app/run_state.h"
 #include "records/calendar.h"
+#include "records/observation.h"
 #include "textio/stream.h"
 
 namespace app {
 
 // What the command line asks for.
 struct Options {
-  bool help = false;          // print the usage and stop
-  bool version = false;       // print the version and stop
-  std::int32_t nval = -1;     // values per record, 0 to 12; -1 to count them on each file
+  bool help = false;                                           // print the usage and stop
+  bool version = false;                                        // print the version and stop
+  records::ValueCount count = records::ValueCount::counted();  // values a record
   unsigned jobs = 0;          // files run at once; 0 for one per processor
   std::string output_dir;     // where the outputs go; empty for beside each file
   bool keep_folders = false;  // the outputs under output_dir at their data file's folder

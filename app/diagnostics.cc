@@ -4,6 +4,7 @@
 
 #include "app/console.h"
 #include "records/calendar.h"
+#include "records/observation.h"
 #include "textio/freeform_reader.h"
 
 namespace app {
@@ -11,9 +12,9 @@ namespace app {
 namespace {
 
 std::string field_name(std::size_t item) {
-  static const char* const names[] = {"month", "day", "year", "hour", "minute"};
-  if (item < 5) return std::string("the ") + names[item];
-  return "value " + std::to_string(item - 4);
+  static const char* const names[records::kDateParts] = {"month", "day", "year", "hour", "minute"};
+  if (item < records::kDateParts) return std::string("the ") + names[item];
+  return "value " + std::to_string(item - records::kDateParts + 1);
 }
 
 // The token a read failed on, quoted for a report: printable ASCII as it
@@ -49,7 +50,8 @@ void read_fault(const textio::Reader& r, Console& con) {
     case textio::Fault::bad_repeat:
       return con.error("a repeat count of zero stands before " + what, r.line());
     default:
-      return con.error(what + (r.fault_item() < 5 ? " is not a whole number" : " is not a number"),
+      return con.error(what + (r.fault_item() < records::kDateParts ? " is not a whole number"
+                                                                    : " is not a number"),
                        r.line());
   }
 }
@@ -98,7 +100,8 @@ void not_written(int err, const char* what, const std::string& path, bool in_pla
 void run_over(std::size_t first, int nval, std::uint64_t line, Console& con) {
   con.note(kNoteRunOver,
            "the record runs over onto the next line: that line holds " + std::to_string(first) +
-               " of its " + std::to_string(5 + nval) + " numbers (5 date and time parts and " +
+               " of its " + std::to_string(records::kDateParts + nval) + " numbers (" +
+               std::to_string(records::kDateParts) + " date and time parts and " +
                plural(static_cast<std::uint64_t>(nval), "value", "values") +
                "); is the count of values right?",
            line);

@@ -1,5 +1,6 @@
 #include "app/dialogue.h"
 
+#include <algorithm>
 #include <string>
 #include <system_error>
 
@@ -62,6 +63,8 @@ int start_dialogue(RunState& st, Console& con, FileNames& names) {
               std::to_string(records::kMaxValues) + " that a record can hold");
     return kExitDialogue;
   }
+  // No values or fewer are none: the count is 0 to 12 from here on.
+  st.nval = std::max(st.nval, 0);
   return kExitOk;
 }
 

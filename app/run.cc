@@ -40,16 +40,17 @@ void write_record_line(const RunState& st, textio::Output& out) {
 }
 
 // The items one read of the data file fills: the date and time fields of the
-// record and its first nval values (none when nval <= 0, at most 12).
+// record and its first nval values (0 to 12).
 std::size_t record_items(records::Observation& r, std::int32_t nval, textio::Item* items) {
+  static_assert(records::kDateParts == 5);
   items[0] = textio::Item::integer_field(r.month);
   items[1] = textio::Item::integer_field(r.day);
   items[2] = textio::Item::integer_field(r.year);
   items[3] = textio::Item::integer_field(r.hour);
   items[4] = textio::Item::integer_field(r.min);
-  const int n = std::clamp(nval, 0, records::kMaxValues);
-  for (int i = 0; i < n; ++i) items[5 + i] = textio::Item::real_field(r.val[i]);
-  return 5 + static_cast<std::size_t>(n);
+  for (int i = 0; i < nval; ++i)
+    items[records::kDateParts + i] = textio::Item::real_field(r.val[i]);
+  return static_cast<std::size_t>(records::kDateParts + nval);
 }
 
 // The listing and the trace of one station-year, written through buffers,
@@ -214,8 +215,7 @@ Ending record_loop(Loop& l, Pair* pair, FileRun& done) {
     if (l.first || (data.first_line_items() != 0 && !l.told_run_over)) [[unlikely]] {
       // Once a file each.
       if (data.first_line_items() != 0 && !l.told_run_over) {
-        say::run_over(data.first_line_items(), std::clamp(st.nval, 0, records::kMaxValues),
-                      data.record_line(), l.con);
+        say::run_over(data.first_line_items(), st.nval, data.record_line(), l.con);
         l.told_run_over = true;
       }
       if (l.first && !gregorian && !records::known_year(r.year))
@@ -295,7 +295,7 @@ int count_values(textio::Source& data, std::uint64_t skip, textio::FirstLine& fi
     say::unreadable(first.io_error, con);
     return kExitReadError;
   }
-  const auto n = static_cast<std::int32_t>(first.numbers) - 5;
+  const auto n = static_cast<std::int32_t>(first.numbers) - records::kDateParts;
   if (first.line == 0 && first.head.size() < textio::kMaxHead) {
     st.nval = 0;  // no record at all: nothing to count, and nothing to list either
     return kExitOk;
@@ -366,7 +366,7 @@ int run(Console& con, textio::FileSystem& fs, records::Calendar calendar) {
     announce(st, con);
     con.lines.flush();  // the reading line stands, however the run ends
     textio::Reader data(*source);
-    textio::Item items[5 + records::kMaxValues];
+    textio::Item items[records::kDateParts + records::kMaxValues];
     Loop l{st, data, {items, record_items(st.obs, st.nval, items)}, con};
     FileRun done;
     const Ending e = record_loop(l, &pair, done);
@@ -385,13 +385,13 @@ int run(Console& con, textio::FileSystem& fs, records::Calendar calendar) {
 FileRun run_file(const FileNames& names, const RunSettings& settings, Console& con,
                  textio::FileSystem& fs) {
   RunState st;
-  st.nval = settings.nval;
+  st.nval = settings.count.is_counted() ? -1 : settings.count.values();
   st.calendar = settings.calendar;
   con.about(names.data);
   if (settings.strict) con.notes_fail();
   Unfinished unfinished(shown_name(names.data));
   FileRun file;  // the file's run as a whole
-  file.counted = settings.nval == kCountValues;
+  file.counted = settings.count.is_counted();
   file.names = names;
   // Each station-year's end, told once its outputs are in place.
   unsigned notes_told = 0;
@@ -442,7 +442,7 @@ FileRun run_file(const FileNames& names, const RunSettings& settings, Console& c
 
   textio::ReplaySource replay(first.head, *source);
   textio::Reader data(replay);
-  textio::Item items[5 + records::kMaxValues];
+  textio::Item items[records::kDateParts + records::kMaxValues];
   Loop l{st, data, {items, record_items(st.obs, st.nval, items)}, con};
   l.split = settings.split_years;
   const int lines_per_record = file.nval > records::kValuesPerLine ? 2 : 1;

@@ -12,6 +12,7 @@
 #include "app/run_state.h"
 #include "records/calendar.h"
 #include "records/coverage.h"
+#include "records/observation.h"
 #include "textio/files.h"
 
 namespace app {
@@ -38,12 +39,12 @@ struct FileRun {
 
 // How run_file runs a data file.
 struct RunSettings {
-  std::int32_t nval = kCountValues;  // values a record, 0 to 12, or kCountValues
-  std::uint64_t skip_lines = 0;      // lines passed over before the first record
-  bool tell_count = false;           // name a count taken from the file on the console
-  bool strict = false;               // notes fail the file
-  bool make_folders = false;         // make the outputs' folder where it is missing
-  bool summarise = false;            // build the coverage of the outputs
+  records::ValueCount count = records::ValueCount::counted();  // values a record
+  std::uint64_t skip_lines = 0;  // lines passed over before the first record
+  bool tell_count = false;       // name a count taken from the file on the console
+  bool strict = false;           // notes fail the file
+  bool make_folders = false;     // make the outputs' folder where it is missing
+  bool summarise = false;        // build the coverage of the outputs
   records::Calendar calendar = records::Calendar::classic;  // of the times
   bool split_years = false;  // a pair of outputs for each year, STEM-YEAR
   // Called once the outputs are in place, under finish_lock(), with the

@@ -15,17 +15,13 @@ namespace app {
 // The tool's version, as the banner and --version give it.
 constexpr std::string_view kVersion = "0.99";
 
-// The count of values a record that the command line takes from each data
-// file's first record line.
-constexpr std::int32_t kCountValues = -1;
-
 // Length of the name fields root and name.
 constexpr int kNameLength = 32;
 
 // All variables of a run.
 struct RunState {
   char root[kNameLength] = {};  // reply 1 as typed, blank-padded; all NUL until a reply fills it
-  std::int32_t nval = 10;       // values per record
+  std::int32_t nval = 10;       // values per record, 0 to 12 once the replies are taken
   std::int32_t rootl = 0;       // length of the stem of the output names
   std::int32_t namel = 0;       // length of the typed name
   char name[kNameLength] = {};  // the data file's name, blank-padded

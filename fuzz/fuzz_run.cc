@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fs.files["in/st90.all.tmp"] = body;
   std::string log;
   app::RunSettings settings;
-  settings.nval = counted ? app::kCountValues : nval;
+  settings.count = counted ? records::ValueCount::counted() : *records::ValueCount::of(nval);
   settings.summarise = true;
   settings.calendar = calendar;
   const app::FileRun batch =

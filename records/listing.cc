@@ -63,7 +63,7 @@ std::size_t format_listing(char* out, const Observation& obs, Times t, std::int3
   } else {
     for (std::size_t i = 0; i < std::size(date); ++i) put(out, kDateColumns[i], date[i]);
   }
-  const int n = std::clamp(nval, 0, kMaxValues);
+  const int n = nval;
   const int first = std::min(n, kValuesPerLine);
   char* p = out + kFirstValue.first;
   // The first line's values, with two decimals, show a value kept as its

@@ -46,7 +46,7 @@ constexpr std::size_t kMaxListingChars = kFirstValue.first + kValuesPerLine * kF
                                          1 + kTimeColumns[0].width + kTimeColumns[1].width + 1;
 
 // Writes the listing line(s) of obs, each ending in '\n', at out (room for
-// kMaxListingChars); nval of 0 or less writes no values. Returns the length.
+// kMaxListingChars), nval (0 to 12) values. Returns the length.
 std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval);
 // The same, the date showing full_year (1900 to 2099, the gregorian
 // calendar's) in four digits where "-19" and the year field stand ("-2024").

@@ -321,7 +321,7 @@ TEST(Run, SplitYears) {
     split.files["st.all.tmp"] = all;
     SCOPED_TRACE(all);
     app::RunSettings s;
-    s.nval = 1;
+    s.count = *records::ValueCount::of(1);
     s.calendar = c.calendar;
     s.split_years = true;
     std::vector<std::string> rows;
