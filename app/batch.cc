@@ -216,7 +216,7 @@ class Summary {
 
 // The one line a batch leaves at a terminal: how its files ended.
 std::string closing_line(const Tally& t) {
-  return "vantrel: " + std::to_string(t.done) + " files: " + std::to_string(t.done - t.failed) +
+  return line_start({}) + std::to_string(t.done) + " files: " + std::to_string(t.done - t.failed) +
          " listed, " + std::to_string(t.failed) + " failed, " + std::to_string(t.noted) +
          " with notes\n";
 }

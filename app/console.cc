@@ -28,9 +28,7 @@ void Console::note(unsigned kind, std::string_view message, std::uint64_t line) 
 }
 
 void Console::tell(std::string_view message, std::uint64_t line) {
-  std::string text = "vantrel: " + file_;
-  if (line != 0) text.append(":").append(std::to_string(line));
-  text += ": ";
+  std::string text = line_start({file_, line});
   text += message;
   write(text + '\n');
 }

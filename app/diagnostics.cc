@@ -41,19 +41,29 @@ std::string plural(std::uint64_t n, const char* one, const char* many) {
 
 namespace say {
 
+void bad_value(textio::Fault fault, textio::Item::Kind kind, const std::string& what,
+               std::uint64_t line, Console& con) {
+  switch (fault) {
+    case textio::Fault::out_of_range:
+      return con.error(what + " is beyond the range of its kind", line);
+    case textio::Fault::bad_repeat:
+      return con.error("a repeat count of zero stands before " + what, line);
+    case textio::Fault::bad_text:
+      return con.error(what + " is not a proper text (a quote closed in the middle of a word?)",
+                       line);
+    default:
+      return con.error(what + (kind == textio::Item::Kind::integer ? " is not a whole number"
+                                                                   : " is not a number"),
+                       line);
+  }
+}
+
 void read_fault(const textio::Reader& r, Console& con) {
   if (r.fault() == textio::Fault::io) return unreadable(r.io_error(), con);
-  const std::string what = field_name(r.fault_item()) + quoted_token(r);
-  switch (r.fault()) {
-    case textio::Fault::out_of_range:
-      return con.error(what + " is beyond the range of its kind", r.line());
-    case textio::Fault::bad_repeat:
-      return con.error("a repeat count of zero stands before " + what, r.line());
-    default:
-      return con.error(what + (r.fault_item() < records::kDateParts ? " is not a whole number"
-                                                                    : " is not a number"),
-                       r.line());
-  }
+  bad_value(
+      r.fault(),
+      r.fault_item() < records::kDateParts ? textio::Item::Kind::integer : textio::Item::Kind::real,
+      field_name(r.fault_item()) + quoted_token(r), r.line(), con);
 }
 
 void month(std::int32_t month, std::uint64_t line, Console& con) {
@@ -87,8 +97,9 @@ void cannot_open(int err, const char* what, const std::string& path, Console& co
             std::generic_category().message(err));
 }
 
-void unreadable(int err, Console& con) {
-  con.error("could not be read: " + std::generic_category().message(err));
+void unreadable(int err, Console& con, std::string_view what) {
+  con.error(std::string(what) + (what.empty() ? "" : " ") +
+            "could not be read: " + std::generic_category().message(err));
 }
 
 void not_written(int err, const char* what, const std::string& path, bool in_place, Console& con) {
@@ -142,13 +153,18 @@ void empty_file(Console& con) {
 
 }  // namespace say
 
-std::string report_line(Severity severity, const Place& place, std::string_view message) {
+std::string line_start(const Place& place) {
   std::string line = "vantrel: ";
   if (!place.file.empty()) {
     line += place.file;
     if (place.line != 0) line.append(":").append(std::to_string(place.line));
     line += ": ";
   }
+  return line;
+}
+
+std::string report_line(Severity severity, const Place& place, std::string_view message) {
+  std::string line = line_start(place);
   line += severity == Severity::error ? "error: " : "note: ";
   line += message;
   line += '\n';

@@ -7,6 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "textio/general_path.h"
+#include "textio/item.h"
+
 namespace textio {
 class Reader;
 }
@@ -25,6 +28,10 @@ struct Place {
   std::string file;
   std::uint64_t line = 0;
 };
+
+// The start of every line on standard error: "vantrel: FILE:LINE: ", the
+// place left out where it has none ("vantrel: ").
+std::string line_start(const Place& place);
 
 // The report line for a message at place, with its line end:
 // "vantrel: FILE:LINE: error: MESSAGE".
@@ -45,6 +52,10 @@ std::string note_names(unsigned notes);
 
 // The reports of a run, each worded once.
 namespace say {
+// A value did not fit its item, of kind, named what ("the hour (\"x\")"),
+// at line (0 for none): why.
+void bad_value(textio::Fault fault, textio::Item::Kind kind, const std::string& what,
+               std::uint64_t line, Console& con);
 // The reader refused the record: why, at its line.
 void read_fault(const textio::Reader& r, Console& con);
 // The record's month has no place in the year.
@@ -57,8 +68,8 @@ void gregorian_year(std::int32_t year, std::uint64_t line, Console& con);
 void out_of_order(std::uint64_t line, int feb29, Console& con);
 // A file could not be opened: what ("data file", "listing file" ...) at path.
 void cannot_open(int err, const char* what, const std::string& path, Console& con);
-// A file could not be read.
-void unreadable(int err, Console& con);
+// A file, or what (standard input), could not be read.
+void unreadable(int err, Console& con, std::string_view what = {});
 // An output could not be written in full, or put in place.
 void not_written(int err, const char* what, const std::string& path, bool in_place, Console& con);
 // The note on a record that ran over onto the next line, filling first of

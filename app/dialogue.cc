@@ -20,22 +20,13 @@ bool read_reply(Console& con, const textio::Item& item, const char* what) {
   con.lines.flush();  // the question must be on the screen before we wait
   textio::Outcome o = con.replies.read({&item, 1});
   if (o == textio::Outcome::whole) return true;
-  std::string msg;
   if (o == textio::Outcome::end) {
-    msg = std::string("standard input ended before ") + what + " was given";
+    con.error(std::string("standard input ended before ") + what + " was given");
   } else if (con.replies.fault() == textio::Fault::io) {
-    msg = "standard input could not be read: " +
-          std::generic_category().message(con.replies.io_error());
-  } else if (con.replies.fault() == textio::Fault::out_of_range) {
-    msg = std::string(what) + " is beyond the 32-bit range";
-  } else if (con.replies.fault() == textio::Fault::bad_repeat) {
-    msg = std::string("a repeat count of zero stands before ") + what;
-  } else if (item.kind == textio::Item::Kind::text) {
-    msg = std::string(what) + " is not a proper text (a quote closed in the middle of a word?)";
+    say::unreadable(con.replies.io_error(), con, "standard input");
   } else {
-    msg = std::string(what) + " is not a whole number";
+    say::bad_value(con.replies.fault(), item.kind, what, 0, con);
   }
-  con.error(msg);
   return false;
 }
 

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <string>
 
+#include "app/diagnostics.h"
+
 namespace app {
 
 namespace {
@@ -26,10 +28,9 @@ std::string duration(double seconds) {
 std::string progress_line(const Tally& tally, double seconds, std::size_t files,
                           std::uint64_t bytes) {
   char text[160];
-  std::snprintf(text, sizeof text, "vantrel: %zu/%zu files, %zu failed, %.0f records/s", tally.done,
-                files, tally.failed,
-                seconds > 0 ? static_cast<double>(tally.records) / seconds : 0.0);
-  std::string line = text;
+  std::snprintf(text, sizeof text, "%zu/%zu files, %zu failed, %.0f records/s", tally.done, files,
+                tally.failed, seconds > 0 ? static_cast<double>(tally.records) / seconds : 0.0);
+  std::string line = line_start({}) + text;
   // The time left, from the share of the data read so far (of the files
   // when they are all empty); unknown until the first file is done.
   const double share = bytes > 0 ? static_cast<double>(tally.bytes) / static_cast<double>(bytes)

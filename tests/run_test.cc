@@ -120,7 +120,7 @@ TEST(Run, Replies) {
       {"", 3, "standard input ended before the name of the data file was given"},
       {"x.y\n", 3, "standard input ended before the number of data values was given"},
       {"x.y\nnine\n", 3, "the number of data values is not a whole number"},
-      {"x.y\n9999999999\n", 3, "the number of data values is beyond the 32-bit range"},
+      {"x.y\n9999999999\n", 3, "the number of data values is beyond the range of its kind"},
       {"x.y\n0*5\n", 3, "a repeat count of zero stands before the number of data values"},
       {"0*x.y\n9\n", 3, "a repeat count of zero stands before the name of the data file"},
       {"x.y\n13\n", 3, "13 values per record is more than the 12 that a record can hold"},
