@@ -113,11 +113,13 @@ GeneralPath::Scan GeneralPath::number(std::span<const Item> items, std::size_t& 
     const Item& it = items[idx];
     Decimal::Fit f = Decimal::Fit::not_a_number;
     if (it.kind == Item::Kind::integer) {
-      f = num.to_int(*static_cast<std::int32_t*>(it.target));
+      std::int32_t v = 0;
+      f = num.to_int(v);
+      if (f == Decimal::Fit::ok) it.store(v);
     } else if (it.kind == Item::Kind::real) {
       float v = 0;
       f = num.to_float(v);
-      if (f == Decimal::Fit::ok) *static_cast<Value*>(it.target) = v;
+      if (f == Decimal::Fit::ok) it.store(Value(v));
     }
     if (f != Decimal::Fit::ok) {
       return fail(f == Decimal::Fit::out_of_range ? Fault::out_of_range : Fault::not_a_number, idx);
@@ -205,10 +207,7 @@ GeneralPath::Scan GeneralPath::text(std::span<const Item> items, std::size_t& id
   for (; idx < stop; ++idx) {
     const Item& it = items[idx];
     if (it.kind != Item::Kind::text) return fail(Fault::not_a_number, idx);
-    auto* field = static_cast<char*>(it.target);
-    int k = std::min(len, it.length);
-    std::memcpy(field, kept, static_cast<std::size_t>(k));
-    std::memset(field + k, ' ', static_cast<std::size_t>(it.length - k));
+    it.store(std::string_view(kept, static_cast<std::size_t>(len)));
   }
   return Scan::ok;
 }

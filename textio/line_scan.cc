@@ -308,7 +308,7 @@ std::size_t scan_line(const char* s, std::span<const Item> items) {
     const std::uint64_t text = (load_word(s + end - 8) & shape.keep) | shape.blanks;
     if (item.kind == Item::Kind::real && (has(text, shape.plain) || has(text, shape.minus))) {
       // Kept as its text, it needs no value.
-      *static_cast<Value*>(item.target) = Value(0.0f, text);
+      item.store(Value(0.0f, text));
       continue;
     }
     // An integer of one to four digits: its last four bytes, digits and
@@ -320,8 +320,7 @@ std::size_t scan_line(const char* s, std::span<const Item> items) {
     if (item.kind == Item::Kind::integer && has(text, shape.short_int)) {
       const std::uint32_t d = static_cast<std::uint32_t>(text >> 32) & 0x0f0f0f0fu;
       const std::uint32_t pairs = (d * 10 + (d >> 8)) & 0x00ff00ffu;
-      *static_cast<std::int32_t*>(item.target) =
-          static_cast<std::int32_t>((pairs & 0xff) * 100 + (pairs >> 16));
+      item.store(static_cast<std::int32_t>((pairs & 0xff) * 100 + (pairs >> 16)));
       continue;
     }
     // A sign opens the token: taken off, with its length. (A token's start,
@@ -351,10 +350,10 @@ std::size_t scan_line(const char* s, std::span<const Item> items) {
       const int frac = 7 - std::countr_zero(point_bit | std::uint64_t{1} << 63) / 8;
       if ((bad | (value > kExactDigits ? 1 : 0)) != 0) return 0;
       const float v = exact_quotient(value, frac);
-      *static_cast<Value*>(item.target) = neg ? -v : v;
+      item.store(Value(neg ? -v : v));
     } else if (item.kind == Item::Kind::integer) {
       if ((bad | has_point) != 0) return 0;
-      *static_cast<std::int32_t*>(item.target) = to_int32(value, neg);
+      item.store(to_int32(value, neg));
     } else {
       return 0;
     }

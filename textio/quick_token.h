@@ -27,11 +27,11 @@ inline std::size_t store(const char* s, const Item& item, const char* p, std::ui
   if (!ends_number(p)) return 0;
   if (item.kind == Item::Kind::integer) {
     if (m > int32_magnitude(neg)) return 0;
-    *static_cast<std::int32_t*>(item.target) = to_int32(m, neg);
+    item.store(to_int32(m, neg));
   } else {
     if (!exact_step_takes(m, frac)) return 0;
     const float v = exact_quotient(static_cast<std::uint32_t>(m), frac);
-    *static_cast<Value*>(item.target) = neg ? -v : v;
+    item.store(Value(neg ? -v : v));
   }
   return static_cast<std::size_t>(p - s);
 }
@@ -69,10 +69,10 @@ inline std::size_t quick_token(const char* s, const Item& item) {
   if (len == 0) return quick::bytes(s, item);
   if (item.kind == Item::Kind::integer) {
     if (n.point) return 0;
-    *static_cast<std::int32_t*>(item.target) = to_int32(n.digits, n.neg);
+    item.store(to_int32(n.digits, n.neg));
   } else {
     const float v = exact_quotient(n.digits, n.frac);  // at most seven digits
-    *static_cast<Value*>(item.target) = n.neg ? -v : v;
+    item.store(Value(n.neg ? -v : v));
   }
   return static_cast<std::size_t>(len);
 }
