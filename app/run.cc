@@ -304,7 +304,7 @@ int count_values(textio::Source& data, std::uint64_t skip, textio::FirstLine& fi
     con.error("no record line in the first 64 KiB to count the values of");
   } else if (first.numbers == 0) {
     con.error(
-        "the values cannot be counted: the line holds more than plain numbers (a header? "
+        "the values cannot be counted: the line holds more than numbers (a header? "
         "--skip-lines passes over it)",
         first.line);
   } else if (n < 0 || n > records::kMaxValues) {

@@ -7,8 +7,9 @@
 
 namespace {
 
-// Plain numbers parted by blanks or one comma each; anything else gives no count.
-TEST(FirstLine, CountsPlainNumbers) {
+// The values of a line as the reader reads a record: an empty value counts,
+// r*v counts r; anything but numbers (a slash, a text) gives no count.
+TEST(FirstLine, CountsValues) {
   const struct {
     const char* line;
     std::size_t numbers;
@@ -16,9 +17,10 @@ TEST(FirstLine, CountsPlainNumbers) {
       {"1 1 90 0 0 1.5 -2 +3e4 .5 5. 1D-3", 11},
       {"1,2 , 3,\t4,", 4},  // a comma before the line end only parts
       {"1\t1\t90\t0\t0\t1.5\t2", 7},
-      {"1,,2", 0},  // an empty value
-      {",1", 0},
-      {"1 2*3", 0},
+      {"1,,2", 3},  // an empty value
+      {",1", 2},
+      {"1 2*3", 3},
+      {"3 12 90 8 30 10.62,,1011.90", 8},  // a logger's empty field
       {"1 2 /", 0},
       {"1 x", 0},
       {"1 1e", 0},

@@ -3,57 +3,29 @@
 #include <algorithm>
 #include <cstring>
 
-#include "textio/chars.h"
+#include "textio/freeform_reader.h"
 
 namespace textio {
 
-namespace {
-
-// An optional sign, digits with an optional point (a digit on one side of
-// it at least), and an optional exponent with e, E, d or D.
-bool plain_number(std::string_view t) {
-  std::size_t i = 0, digits = 0;
-  auto run = [&] {
-    std::size_t k = 0;
-    for (; i < t.size() && is_digit(t[i]); ++i) ++k;
-    return k;
-  };
-  if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
-  digits += run();
-  if (i < t.size() && t[i] == '.') {
-    ++i;
-    digits += run();
-  }
-  if (digits == 0) return false;
-  if (i < t.size() && std::strchr("eEdD", t[i]) != nullptr) {
-    ++i;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) ++i;
-    if (run() == 0) return false;
-  }
-  return i == t.size();
-}
-
-}  // namespace
-
 std::size_t count_numbers(std::string_view line) {
-  std::size_t numbers = 0;
-  bool comma = true;  // the line's start counts as just after a comma: no empty value there
-  for (std::size_t i = 0; i < line.size();) {
-    if (is_blank(line[i])) {
-      ++i;
-    } else if (line[i] == ',') {
-      if (comma) return 0;  // an empty value
-      comma = true;
-      ++i;
-    } else {
-      const std::size_t end = std::min(line.find_first_of(" \t,", i), line.size());
-      if (!plain_number(line.substr(i, end - i))) return 0;
-      ++numbers;
-      comma = false;
-      i = end;
-    }
+  // The line read as the reader reads a record of reals, its line end after
+  // it: the items the read reaches when the line ends are its values.
+  constexpr std::size_t kMost = 256;
+  std::string text(line);
+  text += '\n';
+  MemorySource src(text);
+  Reader reader(src, text.size() + 1);
+  Value values[kMost];
+  Item items[kMost];
+  for (std::size_t k = 0; k < kMost; ++k) items[k] = Item::real_field(values[k]);
+  switch (reader.read(items)) {
+    case Outcome::end:
+      return reader.reached();
+    case Outcome::whole:  // a slash, or more values than any record holds
+      return reader.reached() == Reader::kNotShort ? kMost : 0;
+    default:
+      return 0;
   }
-  return numbers;
 }
 
 FirstLine read_first_line(Source& src, std::uint64_t skip) {

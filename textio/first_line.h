@@ -27,10 +27,9 @@ inline constexpr std::size_t kMaxHead = std::size_t{64} * 1024;
 // first skip lines, whatever those hold, which it drops (line counts them).
 FirstLine read_first_line(Source& src, std::uint64_t skip = 0);
 
-// The plain decimal numbers on line (an optional sign, digits with an
-// optional point, an optional exponent), parted by blanks or one comma each,
-// as the reader parts values; 0 when the line holds anything else, such as
-// an empty value, a repeat count or a slash.
+// The values on line as the reader reads a record of reals (an empty value,
+// and each of r*v's copies, counted); 0 when it holds anything but numbers,
+// such as a text or a slash.
 std::size_t count_numbers(std::string_view line);
 
 // A source that hands over the bytes read ahead first, then the rest of src.

@@ -64,6 +64,7 @@ Outcome Reader::read(std::span<const Item> items) {
   first_line_items_ = 0;
   empty_values_ = 0;
   cut_short_ = false;
+  reached_ = kNotShort;
   record_line_ = line_;  // the line scan and the quick token never cross a line end
   // The block is read first, so that a reader's first record, and the first
   // after each refill, can go through the line scan too. The rest is a
@@ -109,6 +110,7 @@ Outcome Reader::read_tokens(std::span<const Item> items) {
       first_line_items_ = idx;
     }
     if (c < 0) {
+      reached_ = idx;
       cut_short_ = idx > 0;  // an empty value counts: it was the record's
       if (in_.io_error() == 0) return Outcome::end;
       general_.fail(Fault::io, idx);
@@ -125,6 +127,7 @@ Outcome Reader::read_tokens(std::span<const Item> items) {
     }
     if (c == '/') {
       in_.skip(1);
+      reached_ = idx;
       break;
     }
     after_comma = false;

@@ -69,6 +69,10 @@ class Reader {
   // True when the last read met the end of the source after its first
   // value or separator: a record cut short, not a source that had ended.
   bool cut_short() const { return cut_short_; }
+  // How many items the last read reached when the end of the source or a
+  // slash ended it early, or kNotShort when it filled every item.
+  std::size_t reached() const { return reached_; }
+  static constexpr std::size_t kNotShort = ~std::size_t{0};
   // The first GeneralPath::kShownToken bytes of the token the last read failed on (none
   // for a failure of the source).
   std::string_view fault_text() const { return general_.fault_text(); }
@@ -88,6 +92,7 @@ class Reader {
   std::size_t first_line_items_ = 0;
   std::size_t empty_values_ = 0;
   bool cut_short_ = false;
+  std::size_t reached_ = kNotShort;
   GeneralPath general_{in_, line_, empty_values_};
 };
 
