@@ -19,7 +19,7 @@ run:
 check: deps test lint asan fuzz arm64
 
 deps:
-	sh tools/install-deps
+	sh cmake/install-deps
 
 test:
 	cmake --workflow --preset dev
@@ -39,10 +39,10 @@ lint-run:
 	for p in dev portable fuzz; do cmake --preset $$p >/dev/null || exit 1; done
 	@bench=bench/; cmake --preset bench >/dev/null 2>&1 || { [ -z "$$CI" ] || exit 1; bench=none/; \
 	  echo "lint: no Google Benchmark (libbenchmark-dev); bench/ skipped"; }; \
-	{ git ls-files 'app/*.cc' 'textio/*.cc' 'records/*.cc' 'tests/*.cc' | sed 's|^|build/dev |'; \
+	{ git ls-files 'app/*.cc' 'textio/*.cc' 'records/*.cc' 'tests/unit/*.cc' 'tests/whole/*.cc' | sed 's|^|build/dev |'; \
 	  echo build/portable textio/line_scan.cc; \
-	  git ls-files 'proofs/*.cc' | sed 's|^|build/dev |'; \
-	  git ls-files 'fuzz/*.cc' | sed 's|^|build/fuzz |'; git ls-files "$$bench*.cc" | sed 's|^|build/bench |'; } | \
+	  git ls-files 'tests/proofs/*.cc' | sed 's|^|build/dev |'; \
+	  git ls-files 'tests/fuzz/*.cc' | sed 's|^|build/fuzz |'; git ls-files "$$bench*.cc" | sed 's|^|build/bench |'; } | \
 	  xargs -P 2 -n 2 sh -c 'clang-tidy -p "$$0" --quiet --warnings-as-errors="*" "$$1"' 2>build/tidy.log || \
 	  { grep -v 'warnings generated' build/tidy.log; exit 1; }
 
@@ -77,8 +77,8 @@ fuzz-run:
 	cmake --workflow --preset fuzz
 	cmake --workflow --preset fuzz-portable
 	for b in fuzz fuzz-portable; do for t in reader run fields; do \
-	  mkdir -p build/$$b/corpus-$$t && cp fuzz/corpus/$$t/* build/$$b/corpus-$$t/ && \
-	  build/$$b/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
+	  mkdir -p build/$$b/corpus-$$t && cp tests/fuzz/corpus/$$t/* build/$$b/corpus-$$t/ && \
+	  build/$$b/tests/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 \
 	    -artifact_prefix=build/$$b/ build/$$b/corpus-$$t || exit 1; \
 	done; done
 

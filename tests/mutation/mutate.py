@@ -3,8 +3,8 @@
 worktree of a commit, one at a time, and checks that the suite (on the
 default and the portable build) or the fuzz targets (on both) notice it.
 
-  mutation/mutate.py [--commit REV] [--only M01,M07] [--fuzz-seconds N] [LIST]
-  mutation/mutate.py --check [LIST]      (stale mutations of the working tree)
+  tests/mutation/mutate.py [--commit REV] [--only M01,M07] [--fuzz-seconds N] [LIST]
+  tests/mutation/mutate.py --check [LIST]  (stale mutations of the working tree)
 
 The worktree and its four build folders live in build/mutants and are kept
 between mutants and between runs, so that each mutant rebuilds only what it
@@ -17,7 +17,7 @@ is given.
 """
 import argparse, fcntl, glob, os, re, shutil, signal, subprocess, sys, time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 WORK = os.path.join(ROOT, "build", "mutants")
 TREE = os.path.join(WORK, "tree")
 BUILDS = ["dev", "portable", "fuzz", "fuzz-portable"]  # each a preset of the tree
@@ -100,8 +100,8 @@ def verdict(mut, fuzz_seconds, logs):
         for target in ("reader", "run", "fields"):
             corpus = f"{WORK}/corpus-{target}"
             shutil.rmtree(corpus, ignore_errors=True)
-            shutil.copytree(f"{TREE}/fuzz/corpus/{target}", corpus)
-            if not run(f"{logs}/{mut['id']}.fuzz-{name}-{target}.log", f"{WORK}/{name}/fuzz/fuzz_{target}",
+            shutil.copytree(f"{TREE}/tests/fuzz/corpus/{target}", corpus)
+            if not run(f"{logs}/{mut['id']}.fuzz-{name}-{target}.log", f"{WORK}/{name}/tests/fuzz/fuzz_{target}",
                        f"-max_total_time={fuzz_seconds}", "-timeout=10", "-rss_limit_mb=2048",
                        f"-artifact_prefix={WORK}/artifacts/{mut['id']}-", corpus):
                 return "killed-by-fuzz", f"{name}/fuzz_{target}"
@@ -118,7 +118,7 @@ def main():
     ap.add_argument("list", nargs="?", help="the list (default: the commit's mutation/mutations.txt)")
     args = ap.parse_args()
     if args.check:
-        path = args.list or os.path.join(ROOT, "mutation", "mutations.txt")
+        path = args.list or os.path.join(ROOT, "tests", "mutation", "mutations.txt")
         stale = [m for m in parse(path, open(path, encoding="utf-8").read())
                  if not os.path.isfile(os.path.join(ROOT, m["path"]))
                  or mutated(open(os.path.join(ROOT, m["path"]), encoding="utf-8").read(), m) is None]
@@ -129,8 +129,8 @@ def main():
     commit = subprocess.run([*git, "rev-parse", "--verify", f"{args.commit}^{{commit}}"], check=True,
                             capture_output=True, text=True).stdout.strip()
     text = open(args.list, encoding="utf-8").read() if args.list else subprocess.run(
-        [*git, "show", f"{commit}:mutation/mutations.txt"], check=True, capture_output=True, text=True).stdout
-    muts = parse(args.list or "mutation/mutations.txt", text)
+        [*git, "show", f"{commit}:tests/mutation/mutations.txt"], check=True, capture_output=True, text=True).stdout
+    muts = parse(args.list or "tests/mutation/mutations.txt", text)
     only = set(filter(None, args.only.split(",")))
     if only - {m["id"] for m in muts}:
         sys.exit(f"mutate: no mutation {', '.join(sorted(only - {m['id'] for m in muts}))}")
