@@ -1,7 +1,10 @@
 // The listing: one fixed-column line per record (two when it has 11 or 12
 // values) with its two times, its date and time written out, and its values.
 // The layout below is the one description of the columns: every way of
-// making a line is driven by it.
+// making a line is driven by it, and records/coverage.cc reads the
+// listing's date by it. The one other place the columns are written is
+// tools/listing.awk, for the scripts that read a listing (plot-coverage):
+// a change here must be made there too.
 #pragma once
 
 #include <cstddef>

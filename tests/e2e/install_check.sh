@@ -1,6 +1,7 @@
 #!/bin/sh
 # What cmake --install puts in place: the tool, its manual page and its
-# scripts under their installed names, which find each other there.
+# scripts under their installed names, which find each other (and the
+# listing's layout) there.
 set -eu
 build=$1 examples=$2
 prefix=$(mktemp -d)
@@ -13,3 +14,6 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 command -v gnuplot >/dev/null 2>&1 || exit 0
 "$prefix/bin/vantrel-plot-archive" -o "$prefix/a.png" "$examples/station90" 2>&1 | { ! grep .; }
 [ -s "$prefix/a.png" ]
+cp "$examples/station90.jul" "$examples/station90.gap" "$prefix/"
+"$prefix/bin/vantrel-plot-coverage" "$prefix/station90" 2>&1 | { ! grep .; }
+[ -s "$prefix/station90.png" ]
