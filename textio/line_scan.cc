@@ -270,6 +270,29 @@ constexpr auto kShapes = [] {
 // read: a token that turns out not to be one the scan takes is met before
 // its item is stored, and the items before it are reached and stored again
 // by the other levels, which then read the line from its start.
+//
+// The masks of one line, a bit a byte, byte 0 (bit 0) first, as simdjson
+// draws its scanner's ("1" set, "." clear; "$" the line end):
+//
+//   byte     0123456789012345678901234
+//   text     3 12 90 8 30 -25.69,81.5$
+//   number   1.11.11.1.11.111111.1111.   a digit, point or sign (classify)
+//   sign     .............1...........
+//   comma    ...................1.....
+//   after    .1.11.11.1.11.111111.1111   number, a byte up: follows one
+//   edges    111.11.1111.11.....11...1   number ^ after: each token's start and end
+//   starts   1.1..1..1.1..1......1....   number & ~after
+//
+// flatten() lists the edges as offsets, 0 2 | 2 4 | 5 7 | 8 9 | 10 12 |
+// 13 19 | 20 24, start and end by turns (a start's own bit is also where
+// the token before it ended, when one byte parts them). only_tokens()
+// checks the masks: a sign only at a start (13), no comma before the first
+// start, and no two commas between two starts: ~starts + comma carries each
+// run's commas into the run, so that a comma above the run's lowest is set
+// in the sum, which the one comma at 19 is not. The tokens are then read
+// one by one: "-25.69" of length 6, after a minus, has the cents pattern
+// and is kept as its text; "12" and "90" are integers of two digits; "81.5"
+// is loaded by its start and made.
 std::size_t scan_line(const char* s, std::span<const Item> items) {
   const std::size_t n = items.size();
   if (n == 0 || n > kLineItems) return 0;
