@@ -283,9 +283,8 @@ constexpr auto kShapes = [] {
 //   edges    111.11.1111.11.....11...1   number ^ after: each token's start and end
 //   starts   1.1..1..1.1..1......1....   number & ~after
 //
-// flatten() lists the edges as offsets, 0 2 | 2 4 | 5 7 | 8 9 | 10 12 |
-// 13 19 | 20 24, start and end by turns (a start's own bit is also where
-// the token before it ended, when one byte parts them). only_tokens()
+// flatten() lists the edges as offsets, 0 1 | 2 4 | 5 7 | 8 9 | 10 12 |
+// 13 19 | 20 24, each token's start and the byte after it. only_tokens()
 // checks the masks: a sign only at a start (13), no comma before the first
 // start, and no two commas between two starts: ~starts + comma carries each
 // run's commas into the run, so that a comma above the run's lowest is set
