@@ -50,7 +50,7 @@ std::size_t record_items(records::Observation& r, std::int32_t nval, textio::Ite
   items[4] = textio::Item::integer_field(r.min);
   for (int i = 0; i < nval; ++i)
     items[records::kDateParts + i] = textio::Item::real_field(r.val[i]);
-  return static_cast<std::size_t>(records::kDateParts + nval);
+  return static_cast<std::size_t>(records::kDateParts) + static_cast<std::size_t>(nval);
 }
 
 // The listing and the trace of one station-year, written through buffers,

@@ -48,13 +48,13 @@ inline void put(char* line, const Column& c, std::int32_t v) {
   edit_int(line + c.first, v, c.width, kIntDigits);
 }
 
-}  // namespace
-
-std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval) {
+// The line(s) of obs with year in the year's field.
+inline std::size_t format_lines(char* out, const Observation& obs, Times t, std::int32_t nval,
+                                std::int32_t year) {
   std::memcpy(out, kLiteralRow.data(), kLiteralRow.size());
   put_time<0>(out, t.x);
   put_time<1>(out, t.bigx);
-  const std::int32_t date[] = {obs.month, obs.day, obs.year, obs.hour, obs.min};
+  const std::int32_t date[] = {obs.month, obs.day, year, obs.hour, obs.min};
   static_assert(std::size(date) == std::size(kDateColumns));
   bool all_pairs = true;
   for (std::int32_t v : date) all_pairs &= two_digits(v);
@@ -83,15 +83,18 @@ std::size_t format_listing(char* out, const Observation& obs, Times t, std::int3
   return static_cast<std::size_t>(p - out);
 }
 
+}  // namespace
+
+std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval) {
+  return format_lines(out, obs, t, nval, obs.year);
+}
+
 std::size_t format_listing(char* out, const Observation& obs, Times t, std::int32_t nval,
                            int full_year) {
-  const std::size_t n = format_listing(out, obs, t, nval);
-  // The century over the literal's "19", and the year's last two digits in
-  // its field.
+  // The year's last two digits in its field, and its century over the
+  // literal's "19".
+  const std::size_t n = format_lines(out, obs, t, nval, full_year % 100);
   std::memcpy(out + kLiterals[1].first + 1, kDigitPairs + std::ptrdiff_t{2} * (full_year / 100), 2);
-  const Column& year = kDateColumns[2];
-  std::memcpy(out + year.first + year.width - 2,
-              kDigitPairs + std::ptrdiff_t{2} * (full_year % 100), 2);
   return n;
 }
 
