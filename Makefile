@@ -36,6 +36,8 @@ lint:
 
 lint-run:
 	clang-format --dry-run -Werror $$(git ls-files '*.cc' '*.h')
+	@if command -v python3 >/dev/null 2>&1; then python3 tests/mutation/mutate.py --check; \
+	  elif [ -n "$$CI" ]; then echo "lint: python3 is needed in CI" >&2; exit 1; fi
 	for p in dev portable fuzz; do cmake --preset $$p >/dev/null || exit 1; done
 	@bench=bench/; cmake --preset bench >/dev/null 2>&1 || { [ -z "$$CI" ] || exit 1; bench=none/; \
 	  echo "lint: no Google Benchmark (libbenchmark-dev); bench/ skipped"; }; \

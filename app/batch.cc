@@ -149,6 +149,9 @@ std::string plan(const Options& opts, const std::vector<Job>& jobs, const DataFi
         why += "; -k (--keep-folders) keeps each file's folder under the output folder";
       return why;
     }
+    // A file split by years writes outputs named by the years it holds,
+    // checked when each is opened (outputs_refused).
+    if (opts.split_years) continue;
     for (const std::string* out : {&n.listing, &n.trace}) {
       if (const std::size_t in = data.under(*out, opts.files); in != opts.files.size())
         return "the output " + shown_name(*out) + " of " + quoted_name(opts.files[i]) +
@@ -166,11 +169,28 @@ std::string summary_clash(const Options& opts, const std::vector<Job>& jobs,
     return "the summary " + quoted_name(opts.summary) + " would overwrite the data file " +
            quoted_name(opts.files[in]);
   const std::string place = place_of(opts.summary);
-  for (std::size_t i = 0; i < jobs.size(); ++i) {
+  for (std::size_t i = 0; i < jobs.size() && !opts.split_years; ++i) {
     for (const std::string* out : {&jobs[i].names.listing, &jobs[i].names.trace})
       if (place_of(*out) == place)
         return "the summary " + quoted_name(opts.summary) + " would overwrite the output " +
                shown_name(*out) + " of " + quoted_name(opts.files[i]);
+  }
+  return {};
+}
+
+// Why a year's outputs, of a file split by years, may not be written: they
+// would land on a data file of the batch or on its summary. Nothing when
+// they may.
+std::string outputs_refused(const Options& opts, const DataFiles& data, const FileNames& n) {
+  const std::string summary =
+      opts.summary.empty() || opts.summary == "-" ? std::string() : place_of(opts.summary);
+  for (const std::string* out : {&n.listing, &n.trace}) {
+    if (const std::size_t in = data.under(*out, opts.files); in != opts.files.size())
+      return "the output " + shown_name(*out) + " would overwrite the data file " +
+             quoted_name(opts.files[in]);
+    if (!summary.empty() && place_of(*out) == summary)
+      return "the output " + shown_name(*out) + " would overwrite the summary " +
+             quoted_name(opts.summary);
   }
   return {};
 }
@@ -311,6 +331,7 @@ int run_batch(const Options& opts, textio::Sink& out, textio::Sink& err, bool te
       s.summarise = summary != nullptr;
       s.calendar = opts.calendar;
       s.split_years = opts.split_years;
+      s.refuse = [&](const FileNames& n) { return outputs_refused(opts, data, n); };
       std::string log;
       // A row for each station-year, as its outputs are put in place.
       s.finished = [&, i](const FileRun& r) {

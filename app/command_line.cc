@@ -46,9 +46,8 @@ to its first ".": data/st90.all.tmp gives data/st90.jul and data/st90.gap.
                        89 to 99 for 1989 to 1999, 00 to 88 for 2000 to 2088),
                        Gregorian leap years. With no FILE, for the dialogue.
   -y, --split-years    list each year of a file as a station-year of its own,
-                       STEM-YEAR.jul and STEM-YEAR.gap (YEAR as the listing
-                       shows it under gregorian, the two digits as written
-                       under classic)
+                       STEM-YEAR.jul and STEM-YEAR.gap (YEAR in four digits
+                       under gregorian, as written under classic: two digits)
   -j, --jobs=N         run up to N files at once (default: one per processor)
   -h, --help           print this help and exit
   -V, --version        print the version and exit

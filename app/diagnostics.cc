@@ -83,8 +83,9 @@ void out_of_order(std::uint64_t line, int feb29, Console& con) {
   std::string why = "the record is dated before the one above it";
   if (feb29 < 0) {
     why +=
-        ", which is dated 29 February: the calendar has that day in 1992 and 1996 only, and "
-        "in other years takes it for 1 March";
+        ", which is dated 29 February: the calendar has that day in the years written 92 and "
+        "96 only, and in others takes it for 1 March (--calendar gregorian has it in every leap "
+        "year)";
   } else if (feb29 > 0) {
     why += ", which is dated 29 February: " + std::to_string(feb29) +
            " has no such day, and the calendar takes it for 1 March";
@@ -145,6 +146,14 @@ void carried_empty(std::uint64_t values, std::uint64_t records, std::uint64_t li
 void cut_last_record(std::uint64_t line, Console& con) {
   con.note(kNoteCutLastRecord,
            "the last record is cut short by the end of the file and is not listed", line);
+}
+
+void year_again(int year, int before, std::uint64_t line, Console& con) {
+  con.error("the record's year, " + std::to_string(year) + ", comes again after " +
+                std::to_string(before) +
+                ": a file split by years must hold each year's records together, as its outputs "
+                "for the year are written already",
+            line);
 }
 
 void empty_file(Console& con) {

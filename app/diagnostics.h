@@ -84,6 +84,9 @@ void carried_empty(std::uint64_t values, std::uint64_t records, std::uint64_t li
 void cut_last_record(std::uint64_t line, Console& con);
 // The note on a file with no record.
 void empty_file(Console& con);
+// A year comes again at line, after the year before it, in a file split by
+// years: its outputs are written already.
+void year_again(int year, int before, std::uint64_t line, Console& con);
 }  // namespace say
 
 // Appends byte c to text as reports show a byte they cannot print: \xNN.

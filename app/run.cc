@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "app/coverage_tap.h"
 #include "app/dialogue.h"
@@ -139,11 +140,12 @@ struct Loop {
   textio::Reader& data;
   std::span<const textio::Item> items;
   Console& con;
-  bool split = false;    // a pair of outputs a year
-  bool pending = false;  // a record read whole waits for its year's outputs
-  int year = 0;          // the year of the record read (two digits as written, or four)
-  int outputs_year = 0;  // the year the outputs hold (split)
-  bool first = true;     // no record traced yet
+  bool split = false;           // a pair of outputs a year
+  bool pending = false;         // a record read whole waits for its year's outputs
+  int year = 0;                 // the year of the record read (two digits as written, or four)
+  int outputs_year = 0;         // the year the outputs hold (split)
+  std::vector<int> years = {};  // the years whose outputs are written (split)
+  bool first = true;            // no record traced yet
   bool told_run_over = false;
   int feb29 = 0;  // the record above is a 29 February its year lacks: -1
                   // (classic), the year (gregorian), 0 for none
@@ -319,11 +321,20 @@ int count_values(textio::Source& data, std::uint64_t skip, textio::FirstLine& fi
   return kExitNoCount;
 }
 
-// The doubts told once the data has ended: empty values that kept the
-// previous record's, a last record cut short, no record at all.
-void note_end(const Loop& l, bool ended, std::uint64_t records, Console& con) {
+// The doubts told at the end of a year's records (of a file's, unsplit):
+// empty values that kept the previous record's; and the first record of the
+// next year is again a first record, whose year the classic calendar notes.
+void note_year_end(Loop& l, Console& con) {
   if (l.empty_values != 0)
     say::carried_empty(l.empty_values, l.empty_records, l.first_empty_line, con);
+  l.empty_values = l.empty_records = l.first_empty_line = 0;
+  l.first = true;
+}
+
+// The doubts told once the data has ended: those of its last year, a last
+// record cut short, no record at all.
+void note_end(Loop& l, bool ended, std::uint64_t records, Console& con) {
+  note_year_end(l, con);
   if (!ended) return;
   if (l.data.cut_short()) say::cut_last_record(l.data.record_line(), con);
   if (records == 0) say::empty_file(con);
@@ -472,15 +483,27 @@ FileRun run_file(const FileNames& names, const RunSettings& settings, Console& c
       break;
     }
     if (open) {
+      note_year_end(l, con);
       pair->close(lines_per_record, con, year);
       finish(year, pair.get());
-      if (year.status != kExitOk) break;  // an output could not be written
+      if (year.status == kExitWriteFailed) break;  // an output could not be written
     }
-    // A record of another year: its outputs, as for a file of its year alone.
+    // A record of another year: its outputs, as for a file of its year alone;
+    // a year that comes again would land on its own outputs, and stops the file.
     year = FileRun{};
     year.names = year_names(names, l.year, st.calendar == records::Calendar::classic);
+    if (std::find(l.years.begin(), l.years.end(), l.year) != l.years.end()) {
+      say::year_again(l.year, l.outputs_year, l.data.record_line(), con);
+      year.status = kExitOutOfOrder;
+      finish(year, nullptr);
+      break;
+    }
+    l.years.push_back(l.year);
+    const std::string refused = settings.refuse ? settings.refuse(year.names) : std::string();
     pair = std::make_unique<Pair>();
-    open = pair->open(year.names, settings.make_folders, settings.summarise, con, fs);
+    open = refused.empty() &&
+           pair->open(year.names, settings.make_folders, settings.summarise, con, fs);
+    if (!refused.empty()) con.error(refused);
     if (open) unfinished.writing(year.names.listing, year.names.trace);
     if (!open) {
       year.status = kExitOpenFailed;

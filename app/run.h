@@ -47,6 +47,9 @@ struct RunSettings {
   bool summarise = false;        // build the coverage of the outputs
   records::Calendar calendar = records::Calendar::classic;  // of the times
   bool split_years = false;  // a pair of outputs for each year, STEM-YEAR
+  // With split_years, why a year's outputs may not be written (they would
+  // land on a data file of the batch, or on its summary), or nothing.
+  std::function<std::string(const FileNames&)> refuse;
   // Called once the outputs are in place, under finish_lock(), with the
   // run's end: once for each year with split_years, and for a file that
   // ended before it wrote any.

@@ -16,7 +16,7 @@ struct FirstLine {
   std::string head;         // every byte read from the source after the lines passed over,
                             // to hand on to the reader
   std::uint64_t line = 0;   // its number, from 1; 0 when there is none within kMaxHead bytes
-  std::size_t numbers = 0;  // the plain numbers on it; 0 when it holds anything else as well
+  std::size_t numbers = 0;  // its values (count_numbers); 0 when it holds more than numbers
   int io_error = 0;         // the errno value of a failed read, or 0
 };
 

@@ -3,7 +3,7 @@
 // optional minus sign, digits with no leading zero but a lone 0 before the
 // point, a point and two digits, eight characters at most), it is kept as
 // that text: written again with two decimals, its float gives that text
-// back (proofs/cents_exhaustive.cc shows it for every such text), so the
+// back (tests/proofs/cents_exhaustive.cc shows it for every such text), so the
 // listing copies the text and neither the float nor its digits are made.
 // The float is made only when asked for. Any other real holds its float.
 //

@@ -8,9 +8,13 @@
 # from gnuplot; then its faults, each with its status and the name of what
 # is wrong, the good stems still drawn.
 set -eu
-tools=$1 examples=$2 data=$3 vantrel=$4
+source_tools=$1 examples=$2 data=$3 vantrel=$4 report=$5
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# The scripts as installed beside the report under test, which they run.
+tools=$work/tools
+mkdir "$tools" && cp "$source_tools/plot-coverage" "$source_tools/plot-archive" \
+    "$source_tools/listing.awk" "$tools/" && ln -s "$report" "$tools/vantrel-coverage-report"
 # The days of the year and the values that plot-coverage gives gnuplot,
 # here a stand-in that keeps them: 1996's and 2024's 366 known from their
 # listings also when the lines lack the value drawn (-v 3 of one value), 365

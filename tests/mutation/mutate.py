@@ -115,7 +115,7 @@ def main():
     ap.add_argument("--fuzz-seconds", type=int, default=15)
     ap.add_argument("--check", action="store_true",
                     help="only name the mutations whose code the working tree does not hold")
-    ap.add_argument("list", nargs="?", help="the list (default: the commit's mutation/mutations.txt)")
+    ap.add_argument("list", nargs="?", help="the list (default: the commit's tests/mutation/mutations.txt)")
     args = ap.parse_args()
     if args.check:
         path = args.list or os.path.join(ROOT, "tests", "mutation", "mutations.txt")

@@ -196,8 +196,8 @@ TEST(Run, NotesOnLikelyMistakes) {
       {"1 1 99 0 0 1\n", 0, ""},
       {"2 29 90 1 0 1\n3 1 90 0 0 1\n", 2,
        "x.tmp:2: error: the record is dated before the one above it, which is dated 29 February: "
-       "the "
-       "calendar has that day in 1992 and 1996 only, and in other years takes it for 1 March\n"},
+       "the calendar has that day in the years written 92 and 96 only, and in others takes it "
+       "for 1 March (--calendar gregorian has it in every leap year)\n"},
       {"2 29 92 1 0 1\n3 1 91 0 0 1\n", 2,
        "x.tmp:2: error: the record is dated before the one above it\n"},
       {"2 29 90 1 0 1\n2 28 90 0 0 1\n", 2,
@@ -288,28 +288,50 @@ TEST(Run, StatusLine) {
   }
 }
 
-// A file of several years split into station-years: each year's outputs
-// are what a file of its records alone gives, under either calendar, its
-// name the stem and the year; a record dated before the one above it still
-// stops the file, the years before it whole.
+// A file of several years split into station-years: each year's outputs,
+// status and notes are what a file of its records alone gives, under
+// either calendar and with --strict, its name the stem and the year; a
+// record dated before the one above it still stops the file, the years
+// before it whole, and so does a year that comes again, its outputs kept.
 TEST(Run, SplitYears) {
   using records::Calendar;
   struct Case {
     Calendar calendar;
+    bool strict;
     std::vector<std::pair<std::string, std::string>> years;  // suffix, records
     int status;
+    std::string again;  // records after the years, of a year that comes again
   };
   const Case cases[] = {
-      {Calendar::classic, {{"90", "12 31 90 23 0 1\n"}, {"91", "1 1 91 0 0 2\n2 1 91 0 0 3\n"}}, 0},
-      {Calendar::classic, {{"90", "3 1 90 0 0 1\n3 1 90 2 0 1\n"}}, 0},
+      {Calendar::classic,
+       false,
+       {{"90", "12 31 90 23 0 1\n"}, {"91", "1 1 91 0 0 2\n2 1 91 0 0 3\n"}},
+       0,
+       ""},
+      {Calendar::classic, false, {{"90", "3 1 90 0 0 1\n3 1 90 2 0 1\n"}}, 0, ""},
+      {Calendar::classic, true, {{"99", "12 31 99 12 0 1\n"}, {"00", "1 1 00 12 0 2\n"}}, 7, ""},
       {Calendar::gregorian,
+       false,
        {{"2023", "12 31 2023 23 0 1\n"},
         {"2024", "1 1 24 0 0 2\n2 29 2024 0 0 3\n"},
         {"1999", "3 1 99 0 0 4\n"}},
-       0},
+       0,
+       ""},
       {Calendar::gregorian,
+       true,
+       {{"2023", "12 30 2023 0 0,,\n"}, {"2024", "1 1 2024 0 0 4\n"}},
+       7,
+       ""},
+      {Calendar::gregorian,
+       false,
        {{"2000", "1 5 2000 0 0 1\n"}, {"2001", "1 5 2001 0 0 2\n1 4 2001 0 0 3\n"}},
-       2},
+       2,
+       ""},
+      {Calendar::gregorian,
+       false,
+       {{"1990", "12 30 1990 0 0 1\n"}, {"1991", "1 1 1991 0 0 3\n"}},
+       2,
+       "1 3 1990 0 0 5\n"},
   };
   for (const Case& c : cases) {
     MemoryFiles split, alone;
@@ -318,26 +340,30 @@ TEST(Run, SplitYears) {
       all += text;
       alone.files["y" + suffix + ".tmp"] = text;
     }
-    split.files["st.all.tmp"] = all;
-    SCOPED_TRACE(all);
+    split.files["st.all.tmp"] = all + c.again;
+    SCOPED_TRACE(all + c.again);
     app::RunSettings s;
     s.count = *records::ValueCount::of(1);
     s.calendar = c.calendar;
+    s.strict = c.strict;
     s.split_years = true;
-    std::vector<std::string> rows;
-    s.finished = [&](const app::FileRun& r) { rows.push_back(r.names.listing); };
+    std::vector<app::FileRun> rows;
+    s.finished = [&](const app::FileRun& r) { rows.push_back(r); };
     std::string log;
     EXPECT_EQ(app::run_batch_file(app::names_for_file("st.all.tmp", ""), s, split, log).status,
               c.status);
     s.split_years = false;
-    s.finished = nullptr;
-    for (const auto& [suffix, text] : c.years) {
+    ASSERT_EQ(rows.size(), c.years.size() + (c.again.empty() ? 0 : 1));
+    for (std::size_t k = 0; k < c.years.size(); ++k) {
+      const auto& [suffix, text] = c.years[k];
+      s.finished = [&](const app::FileRun& r) {
+        EXPECT_EQ(std::tie(rows[k].status, rows[k].notes), std::tie(r.status, r.notes)) << suffix;
+      };
       app::run_batch_file(app::names_for_file("y" + suffix + ".tmp", ""), s, alone, log);
+      EXPECT_EQ(rows[k].names.listing, "st-" + suffix + ".jul");
       EXPECT_EQ(split.files["st-" + suffix + ".jul"], alone.files["y" + suffix + ".jul"]);
       EXPECT_EQ(split.files["st-" + suffix + ".gap"], alone.files["y" + suffix + ".gap"]);
-      EXPECT_NE(std::find(rows.begin(), rows.end(), "st-" + suffix + ".jul"), rows.end());
     }
-    EXPECT_EQ(rows.size(), c.years.size());
     EXPECT_EQ(split.files.size(), 1 + 2 * c.years.size());
   }
 }
