@@ -77,7 +77,7 @@ mkdir fx fx/a fx/b fx/out && cd fx || exit 1
 printf '1 1 90 0 0 1\n' | tee a/st.all.tmp b/st.all.tmp b/c.d x.jul st.gap > full.tmp && ln -s /dev/full full.gap
 printf '1 1 90 0 0 1\n1 1 90 0 5 x\n' > bad.tmp && echo 1 1 90 > short.tmp && printf '1 2 90 0 0 1\n1 1 90 0 5 1\n' > late.tmp
 printf 'mon day yr h m T\n1 1 90 0 0 1\n' > hdr.tmp && : > empty.tmp
-printf '1 1 90 0 0 1\n1 1 90 0 5,,\n1 1 90 0 9' > holes.tmp && printf '12 31 2023 0 0\n1 1 24 0 0\n' > years.tmp && echo 1 1 2100 0 0 > far.tmp
+printf '1 1 90 0 0 1\n1 1 90 0 5,,\n1 1 90 0 9' > holes.tmp && printf '12 31 2023 0 0\n1 1 24 0 0\n' > years.tmp && echo 1 1 2100 0 0 > far.tmp && echo 1 1 2024 0 0 > years-2024.jul
 cd .. && (cd fx && find . -type f) | LC_ALL=C sort > fixture
 # Options after the files too, whatever the environment.
 export POSIXLY_CORRECT=1
@@ -112,7 +112,8 @@ cli 3 'a/st.all.tmp -s a/st.all.tmp' '' "$e the summary 'a/st.all.tmp' would ove
 cli 0 '-n 0 a/st.all.tmp' './a/st.gap ./a/st.jul ' '' 'a/st.all.tmp listed 0 0 1 |'
 cli 0 '-k -o out a/st.all.tmp ./b/st.all.tmp' './out/a/st.gap ./out/a/st.jul ./out/b/st.gap ./out/b/st.jul ' '' 'a/st.all.tmp listed 0 1 1 |./b/st.all.tmp listed 0 1 1 |'
 cli 0 '-n 1 -- a/st.all.tmp' './a/st.gap ./a/st.jul ' '' 'a/st.all.tmp listed 0 1 1 |'
-cli 0 '-y -c gregorian years.tmp' './years-2023.gap ./years-2023.jul ./years-2024.gap ./years-2024.jul ' '' 'years.tmp listed 0 0 1 |years.tmp listed 0 0 1 |'
+cli 0 '-y -c gregorian years.tmp' './years-2023.gap ./years-2023.jul ./years-2024.gap ' '' 'years.tmp listed 0 0 1 |years.tmp listed 0 0 1 |'
+cli 4 '-y -c gregorian -j1 years-2024.jul years.tmp' './years-2023.gap ./years-2023.jul ./years-2024-2024.gap ./years-2024-2024.jul ' "vantrel: years.tmp: error: the output years-2024.jul would overwrite the data file 'years-2024.jul'|" 'years-2024.jul listed 0 0 1 |years.tmp listed 0 0 1 |years.tmp cannot-open 4 0  |'
 cli 1 '-c gregorian far.tmp' './far.gap ./far.jul ' "vantrel: far.tmp: error: Read error|vantrel: far.tmp: error: 1/ 1/ 2100 0: 0|vantrel: far.tmp:1: error: the year (\"2100\") is not one the gregorian calendar takes: 1900 to 2099 in four digits, or two digits (89 to 99 for 1989 to 1999, 00 to 88 for 2000 to 2088)|" 'far.tmp read-error 1 0 0 |'
 cli 0 'a/st.all.tmp --values 1 -j 3 --output-dir=a b/c.d' './a/c.gap ./a/c.jul ./a/st.gap ./a/st.jul ' '' 'a/st.all.tmp listed 0 1 1 |b/c.d listed 0 1 1 |'
 cli 2 'late.tmp' './late.gap ./late.jul ' "vantrel: late.tmp: error: HEY, 0.0034722222 is less than 1.0  1/ 1/ 90 0: 5|vantrel: late.tmp: error: DATES OUT OF ORDER|vantrel: late.tmp:2: error: the record is dated before the one above it|" 'late.tmp out-of-order 2 1 1 |'
