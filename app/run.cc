@@ -153,7 +153,9 @@ struct Loop {
 };
 
 // Reads the next record whole, and says why not: the data ended, or a
-// record cannot be read or placed in the year.
+// record cannot be read or placed in the year (by the gregorian calendar
+// where kGregorian).
+template <bool kGregorian>
 inline Ending next_record(Loop& l) {
   RunState& st = l.st;
   records::Observation& r = st.obs;
@@ -164,7 +166,7 @@ inline Ending next_record(Loop& l) {
     l.empty_values += l.data.empty_values();
   }
   bool placed = o == textio::Outcome::whole && records::month_in_year(r.month);
-  if (placed && st.calendar == records::Calendar::gregorian) {
+  if (kGregorian && placed) {
     if (r.year != st.gregorian.field) st.gregorian = records::gregorian(r.year);
     placed = st.gregorian.year != 0;
   }
@@ -180,19 +182,21 @@ inline Ending next_record(Loop& l) {
     }
     return Ending::read_error;
   }
-  l.year = st.calendar == records::Calendar::gregorian ? st.gregorian.year : r.year;
+  l.year = kGregorian ? st.gregorian.year : r.year;
   return Ending::new_year;  // a record, whole
 }
 
 // The record loop over pair's year: each record read is timed, traced,
 // checked for its order and listed, until one of the endings. With split
 // (and pair null before the first year), a record of another year than
-// pair's ends it too, waiting for its own outputs.
-Ending record_loop(Loop& l, Pair* pair, FileRun& done) {
+// pair's ends it too, waiting for its own outputs. Made for each calendar,
+// so that the classic one's loop tests nothing of the other's.
+template <bool kGregorian>
+Ending record_loop_by(Loop& l, Pair* pair, FileRun& done) {
   RunState& st = l.st;
   const records::Observation& r = st.obs;
   textio::Reader& data = l.data;
-  const bool gregorian = st.calendar == records::Calendar::gregorian;
+  constexpr bool gregorian = kGregorian;
   records::TracePoint points[4];
   // What the loop changes, held here while it runs and handed back at its end.
   int feb29 = l.feb29;
@@ -206,7 +210,7 @@ Ending record_loop(Loop& l, Pair* pair, FileRun& done) {
   };
   for (;;) {
     if (!l.pending) {
-      const Ending e = next_record(l);
+      const Ending e = next_record<kGregorian>(l);
       if (e != Ending::new_year) return leave(e);
     }
     l.pending = false;
@@ -272,6 +276,11 @@ Ending record_loop(Loop& l, Pair* pair, FileRun& done) {
     // A full disk: stop here rather than read the rest of the file for nothing.
     if (pair->failed()) return leave(Ending::full);
   }
+}
+
+Ending record_loop(Loop& l, Pair* pair, FileRun& done) {
+  return l.st.calendar == records::Calendar::gregorian ? record_loop_by<true>(l, pair, done)
+                                                       : record_loop_by<false>(l, pair, done);
 }
 
 // The status a run's ending gives.

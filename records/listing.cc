@@ -36,7 +36,8 @@ void put_time(char* line, float v) {
 // columns after the row's blanks (the same text as the field editor's, with
 // kIntDigits of 2): a copy each, the columns known where it is made.
 template <std::size_t... i>
-void put_pairs(char* line, const std::int32_t* date, std::index_sequence<i...> /*columns*/) {
+[[gnu::always_inline]] inline void put_pairs(char* line, const std::int32_t* date,
+                                             std::index_sequence<i...> /*columns*/) {
   static_assert(kIntDigits == 2);
   ((std::memcpy(line + kDateColumns[i].first + kDateColumns[i].width - 2,
                 kDigitPairs + std::ptrdiff_t{2} * date[i], 2)),

@@ -342,7 +342,9 @@ std::size_t scan_line(const char* s, std::span<const Item> items) {
     if (item.kind == Item::Kind::integer && has(text, shape.short_int)) {
       const std::uint32_t d = static_cast<std::uint32_t>(text >> 32) & 0x0f0f0f0fu;
       const std::uint32_t pairs = (d * 10 + (d >> 8)) & 0x00ff00ffu;
-      item.store(static_cast<std::int32_t>((pairs & 0xff) * 100 + (pairs >> 16)));
+      // Two digits, as most are, from their byte pair alone.
+      item.store(
+          static_cast<std::int32_t>(len <= 2 ? pairs >> 16 : (pairs & 0xff) * 100 + (pairs >> 16)));
       continue;
     }
     // A sign opens the token: taken off, with its length. (A token's start,
