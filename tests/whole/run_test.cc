@@ -355,7 +355,7 @@ TEST(Run, SplitYears) {
     s.split_years = false;
     ASSERT_EQ(rows.size(), c.years.size() + (c.again.empty() ? 0 : 1));
     for (std::size_t k = 0; k < c.years.size(); ++k) {
-      const auto& [suffix, text] = c.years[k];
+      const std::string& suffix = c.years[k].first;
       s.finished = [&](const app::FileRun& r) {
         EXPECT_EQ(std::tie(rows[k].status, rows[k].notes), std::tie(r.status, r.notes)) << suffix;
       };
