@@ -16,13 +16,13 @@ tools=$work/tools
 mkdir "$tools" && cp "$source_tools/plot-coverage" "$source_tools/plot-archive" \
     "$source_tools/listing.awk" "$tools/" && ln -s "$report" "$tools/vantrel-coverage-report"
 # The days of the year and the values that plot-coverage gives gnuplot,
-# here a stand-in that keeps them: 1996's and 2024's 366 known from their
+# here a stand-in that keeps them: 1996's, 2000's and 2024's 366 known from their
 # listings also when the lines lack the value drawn (-v 3 of one value), 365
 # for 1900 and for a trace without a listing; the value named, the 11th and 12th from a record's second line.
 mkdir "$work/stub" && printf '#!/bin/sh\necho "$7" >days\n[ -z "$4" ] || cut -d" " -f2 "$4" | tr "\\n" " " >values\n' \
     >"$work/stub/gnuplot" && chmod +x "$work/stub/gnuplot"
 (cd "$work" && cp "$data/leap96.gap" "$data/leap96.jul" . && cp leap96.gap bare.gap && cp leap96.gap twelve.gap &&
-    for y in 2024 1900; do cp leap96.gap l$y.gap && sed "s/-1996 /-$y /" leap96.jul >l$y.jul; done &&
+    for y in 2024 2000 1900; do cp leap96.gap l$y.gap && sed "s/-1996 /-$y /" leap96.jul >l$y.jul; done &&
     printf '%s\n' '  0.000    0.000 01-01-1989 00:00     1.00     2.00     3.00     4.00     5.00     6.00     7.00     8.00     9.00    10.00' \
         ' 11.000   12.000' >twelve.jul &&
     while read -r want values args; do
@@ -33,6 +33,7 @@ mkdir "$work/stub" && printf '#!/bin/sh\necho "$7" >days\n[ -z "$4" ] || cut -d"
 366 - leap96
 366 - -v 3 leap96
 366 - l2024
+366 - l2000
 365 - l1900
 365 - bare
 365 3 -v 3 twelve
