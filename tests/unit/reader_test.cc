@@ -80,6 +80,7 @@ TEST(Reader, OneReadOfTwoIntegersAndTwoReals) {
       // Lines the quick paths may take, read as the general path reads them.
       {"1 2" + std::string(59, ' ') + "3.5 4\n", W, N, 0, 1, 2, 3.5f, 4},       // 3.5 over byte 64
       {"1 2" + std::string(59, ' ') + "12-5.00 4\n", X, NaN, 2, 1, 2, -7, -7},  // '-' at 64
+      {"1 2" + std::string(59, ' ') + "12-500 4\n", X, NaN, 2, 1, 2, -7, -7},   // not 12.500
       {"1,2 3 4.5 6\n", W, N, 0, 1, 2, 3, 4.5f},
       {"1999 2024 3.5 4\n", W, N, 0, 1999, 2024, 3.5f, 4},  // four digits, as years are written
       {"0007 9999,3.5,4\n", W, N, 0, 7, 9999, 3.5f, 4},
